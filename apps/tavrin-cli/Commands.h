@@ -1,0 +1,16 @@
+// Each subcommand of tavrin-cli lives in its own file and registers itself here.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+
+namespace tavrin::cli {
+
+// A subcommand's action returns the process exit status: 0 success, 2 refused input.
+using CommandAction = std::function<int()>;
+
+// Registers subcommands on the app; the chosen one's action is stored into `action`.
+void RegisterCommands(CLI::App& app, CommandAction& action);
+
+}  // namespace tavrin::cli
