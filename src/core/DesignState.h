@@ -356,6 +356,27 @@ struct ComponentInventory {  // stored byte for byte as the inventory file
   std::array<std::uint8_t, 1012> bytes{};
 };
 
+// Options of the later design windows that travel with a design in its file.  Their
+// owners give them meaning; the reserved ones are only kept so a file reads back as it was.
+struct DesignOptionFlags {
+  bool reserved5 = false;
+  bool calculatedOrChosen = false;  // set once a Calculate succeeded or an approximation was chosen
+  bool calculated = false;          // set once a Calculate succeeded
+  bool cascadingFlag16 = false;
+  bool cascadingFlag17 = false;
+  bool reserved18 = false;
+  bool reserved20 = false;
+  bool circuitSelectionFlag = false;
+  bool reserved23 = false;
+  bool characteristicsChanged = false;
+  bool printHighResolution = false;  // never restored from a file
+  bool printOption26 = false;
+  bool reserved27 = false;
+  std::array<bool, 5> printOptions28to32{};
+  bool toleranceOption = false;
+  bool capacitorAdjustOption = false;
+};
+
 // Preferences that live in the state while a design is worked on (the settings file
 // persists them between runs).
 struct ComponentCharacteristics {
@@ -411,6 +432,15 @@ struct DesignState {
 
   ComponentInventory inventory{};
   ComponentCharacteristics characteristics;
+  DesignOptionFlags options;
+
+  // circuit calculation workflow
+  std::array<bool, kMaxStages + 1> rememberedC2Variable{};
+  std::array<bool, kMaxStages + 1> equalComponentsAvailable{};
+  bool standardResistors = false;  // StandardR
+  std::int16_t substStrategy = 1;  // SubstStrategy
+  std::int16_t currentStage = 1;
+  std::int16_t currentStep = 1;
 
   // workflow and preference flags
   bool pairingAutomatic = true;
@@ -428,7 +458,8 @@ struct DesignState {
   bool allCapsStandard = false;
   bool useCapInventory = false;
   bool useResInventory = false;
-  bool useCapMemory = false;
+  bool useCapMemory = false;  // UseCapMemory
+  bool userResistorValues = false;  // some stage carries user-assigned resistor values
   std::string fileName;  // empty for "[Untitled]"
 };
 

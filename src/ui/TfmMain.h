@@ -1,0 +1,195 @@
+// The main window: menu bar, toolbar and status strip around the pages of the design
+// windows.  It owns the one DesignState of the program, reads the settings when it is
+// created and writes them when it closes, and enables the commands the design step allows.
+#pragma once
+
+#include <QMainWindow>
+#include <QMessageBox>
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/DesignState.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStackedWidget;
+class QToolBar;
+class QWidget;
+
+namespace tavrin::ui {
+
+class AboutBox;
+
+class TfmMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr const char* kNoSettingsFolderMessage = "Could Not Find Windows Directory";
+  static constexpr const char* kUntitled = "[Untitled]";
+
+  explicit TfmMain(QWidget* parent = nullptr);
+  ~TfmMain() override;
+
+  // True when no folder for the settings could be found.  The window is then only a
+  // shell: the caller shows ShowStartupError and ends the program.
+  bool StartupFailed() const { return !paths_.has_value(); }
+  static void ShowStartupError(QWidget* parent);
+
+  core::DesignState& State() { return *state_; }
+  const core::DesignState& State() const { return *state_; }
+  core::Settings& CurrentSettings() { return settings_; }
+  const std::optional<core::Paths>& AppPaths() const { return paths_; }
+  QStackedWidget* Pages() const { return pages_; }
+
+  // Enables every command from the design step and the three flags below.
+  void UpdateCommandStates();
+  // Set after a successful Calculate or a file load: the design can be saved, closed and copied.
+  void SetDesignAvailable(bool available);
+  // Set while a design is being worked on (specification shown, file loaded): no Open meanwhile.
+  void SetDesignOpen(bool open);
+  // The SPICE command belongs to the circuit calculation window and lives while it shows.
+  void SetCircuitCalculationShown(bool shown);
+
+  // The recent-file entries of the File menu, from the settings' list.
+  void RebuildRecentFileMenu();
+  void UpdateWindowTitle();
+
+  // Switches the display unit: the state, the menu checks and the unit button's picture.
+  void SetFrequencyUnit(core::FrequencyUnit unit);
+
+  // The kind button shown pressed; none while no design has been started.
+  std::optional<core::FilterKind> PressedKind() const { return pressedKind_; }
+  void SetPressedKind(std::optional<core::FilterKind> kind);
+
+  // Asked before a design is dropped.  False when the user cancels the command.
+  bool SavePrompt();
+  // Starting afresh: the engine's reset and everything the windows show of it.
+  void ResetDesign();
+  // Start Design > kind, from the menu or the toolbar.
+  void StartDesign(core::FilterKind kind);
+
+  // Writes the preferences and the window position to the settings file.
+  bool StoreSettings();
+
+  void ShowAboutBox();
+  AboutBox* ShowSplash();
+  // Renders the window, menu and toolbar included, into a PNG file.
+  bool SaveScreenshot(const QString& fileName);
+
+ signals:
+  void designStarted(tavrin::core::FilterKind kind);
+  // refreshWindows is false when the menu changed the unit before any design step.
+  void frequencyUnitChanged(bool refreshWindows);
+  void pairingModeChanged(bool automatic);
+  void cascadingModeChanged(bool automatic);
+  void openDesignRequested();
+  void recentFileRequested(const QString& fileName);
+  void printRequested();
+  void asciiFileRequested();
+  void spiceNetlistRequested();
+  void transferFunctionRequested();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+  // The save prompt's question, answered Yes, No or Cancel.
+  virtual QMessageBox::StandardButton AskSaveQuestion(const QString& text);
+  // Save Design (or Save Design As when askName); false when nothing was saved.
+  virtual bool SaveDesign(bool askName);
+
+ private:
+  void BuildMenus();
+  void BuildFileMenu();
+  void BuildStartDesignMenu();
+  void BuildOptionsMenu();
+  void BuildInventoryMenu();
+  void BuildToolsMenu();
+  void BuildHelpMenu();
+  void BuildToolbar();
+  void BuildStatusStrip();
+  void BuildPages();
+  QWidget* BuildStartPage();
+  void LoadPreferences();
+  void ShowPreferences();
+  void PlaceOnScreen();
+
+  // Menu and toolbar handlers.
+  void open1Click();
+  void Savedesign1Click();
+  void Savedesignas1Click();
+  void CloseDesign1Click();
+  void Copytoclipboard1Click();
+  void SavetoAsciiFile1Click();
+  void CreateSPICEnetlist1Click();
+  void Print1Click();
+  void Exit1Click();
+  void Hz1Click();
+  void rads1Click();
+  void UnitBtnClick();
+  void Showtransferfunction1Click();
+  void Allcapacitorsstandardvalues1Click();
+
+  std::unique_ptr<core::DesignState> state_;
+  core::Settings settings_;
+  std::optional<core::Paths> paths_;
+
+  bool designAvailable_ = false;
+  bool designOpen_ = false;
+  bool circuitCalculationShown_ = false;
+  std::optional<core::FilterKind> pressedKind_;
+
+  QMenu* fileMenu_ = nullptr;
+  QMenu* pairingMenu_ = nullptr;
+  QMenu* cascadingMenu_ = nullptr;
+  QToolBar* toolbar_ = nullptr;
+  QStackedWidget* pages_ = nullptr;
+  QLabel* statusTitle_ = nullptr;
+
+  // File menu
+  QAction* open1_ = nullptr;
+  QAction* Savedesign1_ = nullptr;
+  QAction* Savedesignas1_ = nullptr;
+  QAction* CloseDesign1_ = nullptr;
+  QAction* Copytoclipboard1_ = nullptr;
+  QAction* SavetoAsciiFile1_ = nullptr;
+  QAction* CreateSPICEnetlist1_ = nullptr;
+  QAction* Print1_ = nullptr;
+  QAction* Exit1_ = nullptr;
+  std::vector<QAction*> recentActions_;
+  QAction* recentSeparator_ = nullptr;
+
+  // Start Design menu, in FilterKind order
+  std::array<QAction*, 5> kindMenu_{};
+
+  // Options menu
+  QAction* pairingAutomatic_ = nullptr;
+  QAction* pairingInteractive_ = nullptr;
+  QAction* cascadingAutomatic_ = nullptr;
+  QAction* cascadingInteractive_ = nullptr;
+  QAction* Hz1_ = nullptr;
+  QAction* rads1_ = nullptr;
+  QAction* Allcapacitorsstandardvalues1_ = nullptr;
+  QAction* Showtransferfunction1_ = nullptr;
+
+  // Inventory menu
+  QAction* capacitorEnable_ = nullptr;
+  QAction* resistorEnable_ = nullptr;
+
+  // Toolbar
+  QAction* copyAct_ = nullptr;
+  QAction* saveAsAct_ = nullptr;
+  QAction* printAct_ = nullptr;
+  QAction* openAct_ = nullptr;
+  QAction* spiceAct_ = nullptr;
+  std::array<QAction*, 5> kindAct_{};
+  QAction* unitAct_ = nullptr;
+  QAction* asciiAct_ = nullptr;
+  QAction* transferAct_ = nullptr;
+};
+
+}  // namespace tavrin::ui
