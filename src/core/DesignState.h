@@ -340,7 +340,8 @@ struct GraphConfig {
   bool logFrequency = true;
   bool phaseInDegrees = true;
   bool viewAll = true;
-  bool gridLines = true;
+  bool gridLinesHorizontal = true;
+  bool gridLinesVertical = true;
   bool marker3dB = true;
   bool zoomArmed = false;
   bool zoomed = false;
