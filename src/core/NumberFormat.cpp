@@ -19,10 +19,14 @@ std::string FormatFixed(double x, int w, int d) {
   // Values like 1e300 with fixed decimals need more room.
   std::string out(static_cast<std::size_t>(n), '\0');
   std::vector<char> buf(out.size() + 1);
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-truncation"
+#endif
   std::snprintf(buf.data(), buf.size(), "%*.*f", w, d, x);
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
   out.assign(buf.data(), out.size());
   return out;
 }
