@@ -11,7 +11,7 @@ PACKAGES=(
   # command line: JSON output and argument parsing
   nlohmann-json3-dev libcli11-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev ngspice xvfb xauth
+  libgtest-dev libgmock-dev libbenchmark-dev ngspice xvfb xauth jq
 )
 
 missing=()

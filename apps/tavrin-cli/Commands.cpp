@@ -4,8 +4,7 @@ namespace tavrin::cli {
 
 // Subcommands add one registration call each.
 void RegisterCommands(CLI::App& app, CommandAction& action) {
-  (void)app;
-  (void)action;
+  RegisterCalculate(app, action);
 }
 
 }  // namespace tavrin::cli

@@ -13,4 +13,6 @@ using CommandAction = std::function<int()>;
 // Registers subcommands on the app; the chosen one's action is stored into `action`.
 void RegisterCommands(CLI::App& app, CommandAction& action);
 
+void RegisterCalculate(CLI::App& app, CommandAction& action);  // CmdCalculate.cpp
+
 }  // namespace tavrin::cli

@@ -317,6 +317,12 @@ struct IdealAxes {
   real impulseMax = 0;
   std::int16_t impulseExponent = 0;
   bool rangeLocked = false;
+  // the range the user may zoom or configure within, chosen with the default range
+  real freqLimitLow = 0;
+  real freqLimitHigh = 0;
+  // the -3 dB level line of the gain graphs
+  real level3dBVv = 0;
+  real level3dBDb = 0;
   // time axis
   std::int16_t timeExponent = 0;
   real timeMax = 0;
@@ -345,6 +351,15 @@ struct GraphConfig {
   bool marker3dB = true;
   bool zoomArmed = false;
   bool zoomed = false;
+};
+
+// Frequency axis of the final-response graph, in the current FrequencyUnit.
+struct FinalAxes {
+  real freqStart = 0;
+  real freqStop = 0;
+  real freqLimitLow = 0;
+  real freqLimitHigh = 0;
+  bool logarithmic = true;
 };
 
 struct FinalCurvePoint {
@@ -429,6 +444,7 @@ struct DesignState {
   // final response
   std::array<FrequencyPoint, kGridCapacity> finalPoints{};
   std::array<FinalCurvePoint, kGridCapacity> finalCurves{};
+  FinalAxes finalAxes;
   GraphConfig finalGraph;
 
   ComponentInventory inventory{};

@@ -1,0 +1,28 @@
+#include "approx/SlotRoots.h"
+
+#include "approx/FrequencyTransform.h"
+
+namespace tavrin::approx {
+
+SlotRoots RootsOfSlot(const core::DesignState& state, int slot) {
+  SlotRoots out;
+  const core::ApproxResult& r = state.results[slot];
+  for (int k = 1; k <= r.polePairs; ++k) {
+    const core::PoleRoot& p = state.poleRoots[slot][k];
+    out.poles.emplace_back(-p.sigma, p.omega);
+    out.poles.emplace_back(-p.sigma, -p.omega);
+  }
+  if (r.hasRealPole) out.poles.emplace_back(-r.realPole, 0.0);
+  if (r.hasSecondRealPole) out.poles.emplace_back(-r.secondRealPole, 0.0);
+  for (int k = 1; k <= r.zeroPairs; ++k) {
+    const double wz = state.zeroRoots[slot][k].wz;
+    out.zeros.emplace_back(0.0, wz);
+    out.zeros.emplace_back(0.0, wz == 0 ? 0.0 : -wz);
+  }
+  // 0 - 0 is +0: a zero at the origin never reads as -0.
+  if (r.hasSingleZero) out.zeros.emplace_back(r.singleZero == 0 ? 0.0 : -r.singleZero, 0.0);
+  out.gain = TrueGainConstant(state, slot);
+  return out;
+}
+
+}  // namespace tavrin::approx

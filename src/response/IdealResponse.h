@@ -1,0 +1,31 @@
+// The ideal transfer function of the current approximation evaluated on the frequency
+// grid: gain, phase lag and group delay, with the axis ranging of the graphs.
+#pragma once
+
+#include "core/DesignState.h"
+
+namespace tavrin::response {
+
+// Fills FrequencyGrid points 0..N from the start, stop and spacing of the ideal axes.
+void ComputeFrequencyGrid(core::DesignState& state);
+
+// Each evaluates the current slot at grid points first..last (inclusive) into its curve
+// records.  A run over more than one point widens the axis ranges when the curve needs it.
+void ComputeIdealGain(core::DesignState& state, int first, int last);
+void ComputeIdealPhase(core::DesignState& state, int first, int last);
+void ComputeIdealDelay(core::DesignState& state, int first, int last);
+
+// After a whole-grid gain run of a slot with finite zeros: the grid point nearest each
+// transmission zero becomes a full notch (0 V/V, -200 dB).
+void MarkTransmissionZeros(core::DesignState& state);
+
+// The three values at one angular frequency (rad/s) for a slot, without touching the
+// tables; the grid functions store exactly these.
+double IdealGainAt(const core::DesignState& state, int slot, double w);
+double IdealPhaseLagAt(const core::DesignState& state, int slot, double w);  // degrees
+double IdealDelayAt(const core::DesignState& state, int slot, double w);     // seconds
+
+inline constexpr double kGainFloorDb = -400.0;
+inline constexpr double kNotchDb = -200.0;
+
+}  // namespace tavrin::response
