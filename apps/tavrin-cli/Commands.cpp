@@ -5,6 +5,8 @@ namespace tavrin::cli {
 // Subcommands add one registration call each.
 void RegisterCommands(CLI::App& app, CommandAction& action) {
   RegisterCalculate(app, action);
+  RegisterCircuit(app, action);
+  RegisterResponse(app, action);
 }
 
 }  // namespace tavrin::cli

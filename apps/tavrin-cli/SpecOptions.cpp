@@ -1,0 +1,65 @@
+#include "SpecOptions.h"
+
+namespace tavrin::cli {
+
+using core::FilterKind;
+
+const char* const kKinds[4] = {"lowpass", "highpass", "bandpass", "bandstop"};
+const char* const kSlotNames[5] = {"Butterworth", "Chebyshev", "Inverse Chebyshev", "Elliptic", "Bessel"};
+
+CalcOptions AddSpecificationOptions(CLI::App& app, CalcArgs& a) {
+  CalcOptions o;
+  o.kind = app.add_option("KIND", a.kind, "lowpass | highpass | bandpass | bandstop")
+               ->check(CLI::IsMember({"lowpass", "highpass", "bandpass", "bandstop"}));
+  o.apb = app.add_option("--apb", a.apb, "passband attenuation, dB (default 0.5)");
+  o.asb = app.add_option("--asb", a.asb, "stopband attenuation, dB (default 30)");
+  o.pass = app.add_option("--pass", a.pass, "passband edge (LP/HP) or passband bandwidth (BP/BS)");
+  o.stop = app.add_option("--stop", a.stop, "stopband edge (LP/HP) or stopband bandwidth (BP/BS)");
+  o.center = app.add_option("--center", a.center, "center frequency (BP/BS, default 2)");
+  o.unit = app.add_option("--unit", a.unit, "unit of the frequencies (default kHz)")
+               ->check(CLI::IsMember({"Hz", "kHz", "rad/s", "krad/s"}));
+  o.order = app.add_option("--order", a.order, "forced final order (even for BP/BS)");
+  o.gain = app.add_option("--gain", a.gain, "overall gain in V/V, or in dB as NdB (default 1)");
+  app.add_flag("--json", a.json, "print the result as one JSON object");
+  return o;
+}
+
+FilterKind KindOf(const std::string& name) {
+  for (int i = 0; i < 4; ++i)
+    if (name == kKinds[i]) return static_cast<FilterKind>(i);
+  return FilterKind::Lowpass;
+}
+
+// The window's entries: its defaults for the kind, overwritten by what was given.
+approx::SpecEntries EntriesFrom(const CalcArgs& a, const CalcOptions& o, core::FrequencyUnit& displayUnit) {
+  const FilterKind kind = KindOf(a.kind);
+  approx::EntryUnit unit = approx::EntryUnit::kHz;
+  if (o.unit->count() > 0) unit = *approx::ParseEntryUnit(a.unit);
+  displayUnit = (unit == approx::EntryUnit::Hz || unit == approx::EntryUnit::kHz)
+                    ? core::FrequencyUnit::Hz
+                    : core::FrequencyUnit::RadPerSec;
+  approx::SpecEntries e = approx::DefaultEntries(kind, displayUnit, false);
+  e.passUnit = e.stopUnit = e.centerUnit = unit;
+  if (o.apb->count() > 0) e.apb = a.apb;
+  if (o.asb->count() > 0) e.asb = a.asb;
+  if (o.pass->count() > 0) e.pass = a.pass;
+  if (o.stop->count() > 0) e.stop = a.stop;
+  if (o.center->count() > 0) e.center = a.center;
+  if (o.order->count() > 0) {
+    e.forceOrder = true;
+    e.order = a.order;
+  }
+  if (o.gain->count() > 0) {
+    const std::string g = a.gain;
+    if (g.size() >= 2 && g.compare(g.size() - 2, 2, "dB") == 0) {
+      e.gain = g.substr(0, g.size() - 2);
+      e.gainUnit = approx::GainUnit::Decibel;
+    } else {
+      e.gain = g;
+      e.gainUnit = approx::GainUnit::VoltsPerVolt;
+    }
+  }
+  return e;
+}
+
+}  // namespace tavrin::cli

@@ -1,0 +1,42 @@
+// The specification options shared by the commands that start from a specification
+// (calculate, response, ...): the window's entries as texts, its defaults for the kind.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+
+#include "approx/SpecEntry.h"
+#include "core/DesignState.h"
+
+namespace tavrin::cli {
+
+extern const char* const kKinds[4];
+extern const char* const kSlotNames[5];
+
+struct CalcArgs {
+  std::string kind;
+  std::string apb, asb, pass, stop, center, unit, order, gain;
+  bool json = false;
+  std::string batch;
+};
+
+struct CalcOptions {
+  CLI::Option* apb = nullptr;
+  CLI::Option* asb = nullptr;
+  CLI::Option* pass = nullptr;
+  CLI::Option* stop = nullptr;
+  CLI::Option* center = nullptr;
+  CLI::Option* unit = nullptr;
+  CLI::Option* order = nullptr;
+  CLI::Option* gain = nullptr;
+  CLI::Option* kind = nullptr;
+};
+
+CalcOptions AddSpecificationOptions(CLI::App& app, CalcArgs& a);
+core::FilterKind KindOf(const std::string& name);
+// The window's entries: its defaults for the kind, overwritten by what was given.  The
+// display unit follows the unit of the entries.
+approx::SpecEntries EntriesFrom(const CalcArgs& a, const CalcOptions& o, core::FrequencyUnit& displayUnit);
+
+}  // namespace tavrin::cli
