@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tavrin::core {
 
@@ -438,6 +439,10 @@ struct DesignState {
   std::array<FrequencyPoint, kGridCapacity> frequencyGrid{};
   std::array<real, kGridCapacity> timeGrid{};
   SlotTable<CurveRecord, kCurveRecords> idealCurves{};
+  // While a print job runs at its own resolution the curves of the one approximation
+  // being printed go here instead, N + 1 records.
+  bool printResolution = false;
+  std::vector<CurveRecord> printCurves;
   IdealAxes idealAxes;
   GraphConfig idealGraph;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/MathHelpers.h"
+#include "response/TimeResponse.h"
 
 namespace tavrin::response {
 
@@ -39,7 +40,7 @@ double SinglePoleScale(const DesignState& s, int slot) {
 void RangeGainAxes(DesignState& s, int slot, int first, int last) {
   core::IdealAxes& ax = s.idealAxes;
   double vmax = 0;
-  for (int i = first; i <= last; ++i) vmax = std::max(vmax, s.idealCurves[slot][i].gainVv);
+  for (int i = first; i <= last; ++i) vmax = std::max(vmax, CurveAt(s, slot, i).gainVv);
   if (vmax <= ax.vvTop) return;
   double m = 1.05 * vmax;
   int e = 0;
@@ -69,6 +70,31 @@ void RangeGainAxes(DesignState& s, int slot, int first, int last) {
 }
 
 }  // namespace
+
+core::CurveRecord& CurveAt(DesignState& s, int slot, int i) {
+  return s.printResolution ? s.printCurves[static_cast<std::size_t>(i)] : s.idealCurves[slot][i];
+}
+
+const core::CurveRecord& CurveAt(const DesignState& s, int slot, int i) {
+  return s.printResolution ? s.printCurves[static_cast<std::size_t>(i)] : s.idealCurves[slot][i];
+}
+
+void EnterPrintResolution(DesignState& s, int n) {
+  s.gridN = static_cast<std::int16_t>(std::clamp(n, 1, core::kMaxPrintGridN));
+  s.printCurves.assign(static_cast<std::size_t>(s.gridN) + 1, core::CurveRecord{});
+  s.printResolution = true;
+  ComputeFrequencyGrid(s);
+  ComputeTimeGrid(s);
+}
+
+void LeavePrintResolution(DesignState& s) {
+  s.printResolution = false;
+  s.printCurves.clear();
+  s.printCurves.shrink_to_fit();
+  s.gridN = core::kScreenGridN;
+  ComputeFrequencyGrid(s);
+  ComputeTimeGrid(s);
+}
 
 void ComputeFrequencyGrid(DesignState& s) {
   const core::IdealAxes& ax = s.idealAxes;
@@ -137,7 +163,7 @@ double IdealDelayAt(const DesignState& s, int slot, double w) {
 void ComputeIdealGain(DesignState& s, int first, int last) {
   const int slot = s.currentSlot;
   for (int i = first; i <= last; ++i) {
-    core::CurveRecord& c = s.idealCurves[slot][i];
+    core::CurveRecord& c = CurveAt(s, slot, i);
     c.gainVv = IdealGainAt(s, slot, s.frequencyGrid[static_cast<std::size_t>(i)].rad);
     c.gainDb = c.gainVv > 1e-20 ? 20 * Log10(c.gainVv) : kGainFloorDb;
   }
@@ -147,12 +173,12 @@ void ComputeIdealGain(DesignState& s, int first, int last) {
 void ComputeIdealPhase(DesignState& s, int first, int last) {
   const int slot = s.currentSlot;
   for (int i = first; i <= last; ++i)
-    s.idealCurves[slot][i].phaseLag = IdealPhaseLagAt(s, slot, s.frequencyGrid[static_cast<std::size_t>(i)].rad);
+    CurveAt(s, slot, i).phaseLag = IdealPhaseLagAt(s, slot, s.frequencyGrid[static_cast<std::size_t>(i)].rad);
   if (first == last || last > s.gridN) return;
   double top = 0, bottom = 1000;
   for (int i = first; i <= last; ++i) {
-    top = std::max(top, s.idealCurves[slot][i].phaseLag);
-    bottom = std::min(bottom, s.idealCurves[slot][i].phaseLag);
+    top = std::max(top, CurveAt(s, slot, i).phaseLag);
+    bottom = std::min(bottom, CurveAt(s, slot, i).phaseLag);
   }
   core::IdealAxes& ax = s.idealAxes;
   ax.phaseTop = std::ceil(std::max(ax.phaseTop, top) / 180) * 180;
@@ -163,10 +189,10 @@ void ComputeIdealPhase(DesignState& s, int first, int last) {
 void ComputeIdealDelay(DesignState& s, int first, int last) {
   const int slot = s.currentSlot;
   for (int i = first; i <= last; ++i)
-    s.idealCurves[slot][i].delay = IdealDelayAt(s, slot, s.frequencyGrid[static_cast<std::size_t>(i)].rad);
+    CurveAt(s, slot, i).delay = IdealDelayAt(s, slot, s.frequencyGrid[static_cast<std::size_t>(i)].rad);
   if (first == last || last > s.gridN) return;
   double dmax = 0;
-  for (int i = first; i <= last; ++i) dmax = std::max(dmax, s.idealCurves[slot][i].delay);
+  for (int i = first; i <= last; ++i) dmax = std::max(dmax, CurveAt(s, slot, i).delay);
   core::IdealAxes& ax = s.idealAxes;
   if (dmax <= ax.delayTop) return;
   double x = dmax;
@@ -184,6 +210,7 @@ void ComputeIdealDelay(DesignState& s, int first, int last) {
 void MarkTransmissionZeros(DesignState& s) {
   const int slot = s.currentSlot;
   constexpr int n = core::kScreenGridN;
+  if (s.gridN != n) return;  // the marks belong to the screen's grid
   const double w0 = s.frequencyGrid[0].rad, wn = s.frequencyGrid[n].rad;
   const ApproxResult& r = s.results[slot];
   for (int k = 1; k <= r.zeroPairs; ++k) {
@@ -192,8 +219,8 @@ void MarkTransmissionZeros(DesignState& s) {
     const double pos = s.idealAxes.logarithmic ? n * (Log10(wz) - Log10(w0)) / (Log10(wn) - Log10(w0))
                                                : n * (wz - w0) / (wn - w0);
     const int i = std::clamp(static_cast<int>(std::lround(pos)), 0, n);
-    s.idealCurves[slot][i].gainVv = 0;
-    s.idealCurves[slot][i].gainDb = kNotchDb;
+    CurveAt(s, slot, i).gainVv = 0;
+    CurveAt(s, slot, i).gainDb = kNotchDb;
   }
 }
 

@@ -25,6 +25,16 @@ double IdealGainAt(const core::DesignState& state, int slot, double w);
 double IdealPhaseLagAt(const core::DesignState& state, int slot, double w);  // degrees
 double IdealDelayAt(const core::DesignState& state, int slot, double w);     // seconds
 
+// The record point i of a slot's curve is written to: the screen table, or the print
+// table while print resolution is on.
+core::CurveRecord& CurveAt(core::DesignState& state, int slot, int i);
+const core::CurveRecord& CurveAt(const core::DesignState& state, int slot, int i);
+
+// Print resolution: the grids get n intervals (at most 1200) and the curves their own
+// table; leaving it returns to the screen's 350 and recomputes both grids.
+void EnterPrintResolution(core::DesignState& state, int n);
+void LeavePrintResolution(core::DesignState& state);
+
 inline constexpr double kGainFloorDb = -400.0;
 inline constexpr double kNotchDb = -200.0;
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/MathHelpers.h"
+#include "response/IdealResponse.h"
 
 namespace tavrin::response {
 
@@ -65,8 +66,8 @@ double TickStep(double x) {
 void RangeStepAxis(DesignState& s, int slot, int first, int last) {
   double ymax = 0, ymin = 100;
   for (int i = first; i <= last; ++i) {
-    ymax = std::max(ymax, s.idealCurves[slot][i].step);
-    ymin = std::min(ymin, s.idealCurves[slot][i].step);
+    ymax = std::max(ymax, CurveAt(s, slot, i).step);
+    ymin = std::min(ymin, CurveAt(s, slot, i).step);
   }
   core::IdealAxes& ax = s.idealAxes;
   if (ymax - ymin <= ax.stepMax - ax.stepMin) return;
@@ -85,8 +86,8 @@ void RangeStepAxis(DesignState& s, int slot, int first, int last) {
 void RangeImpulseAxis(DesignState& s, int slot, int first, int last) {
   double hmax = 0, hmin = 1000;
   for (int i = first; i <= last; ++i) {
-    hmax = std::max(hmax, s.idealCurves[slot][i].impulse);
-    hmin = std::min(hmin, s.idealCurves[slot][i].impulse);
+    hmax = std::max(hmax, CurveAt(s, slot, i).impulse);
+    hmin = std::min(hmin, CurveAt(s, slot, i).impulse);
   }
   core::IdealAxes& ax = s.idealAxes;
   const double unit = Pow10(ax.impulseExponent);
@@ -194,7 +195,7 @@ void ComputeStepResponse(DesignState& s, int first, int last) {
       else
         y += roots[q].residueMagnitude * std::exp(-sigma * t) * std::cos(roots[q].residueAngle);
     }
-    s.idealCurves[slot][i].step = y * s.spec.overallGain;
+    CurveAt(s, slot, i).step = y * s.spec.overallGain;
   }
   if (first != last) RangeStepAxis(s, slot, first, last);
 }
@@ -219,7 +220,7 @@ void ComputeImpulseResponse(DesignState& s, int first, int last) {
         h -= roots[q].residueMagnitude * sigma * decay * std::cos(roots[q].residueAngle);
       }
     }
-    s.idealCurves[slot][i].impulse = h * s.spec.overallGain;
+    CurveAt(s, slot, i).impulse = h * s.spec.overallGain;
   }
   if (first != last) RangeImpulseAxis(s, slot, first, last);
 }

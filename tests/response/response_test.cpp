@@ -484,3 +484,38 @@ TEST(PointCalculator, PixelsAndEntryTexts) {
 
 }  // namespace
 }  // namespace tavrin::response
+
+namespace tavrin::response {
+namespace {
+
+TEST(PrintResolution, CurvesGoToTheirOwnTableAndTheScreenGridComesBack) {
+  auto s = Load(Butterworth5(), 0, FilterKind::Lowpass);
+  LogGrid(*s, 0.1, 10);
+  s->idealAxes.timeSpan = 20;
+  ComputeTimeGrid(*s);
+  ComputeIdealGain(*s, 0, 350);
+  ComputeStepResponse(*s, 0, 350);
+  const auto screen = s->idealCurves;
+  const auto screenGrid = s->frequencyGrid;
+
+  EnterPrintResolution(*s, 1200);
+  EXPECT_EQ(s->gridN, 1200);
+  ASSERT_EQ(s->printCurves.size(), 1201u);
+  EXPECT_NEAR(s->frequencyGrid[1200].rad, 10, 1e-12);
+  EXPECT_NEAR(s->frequencyGrid[600].rad, 1, 1e-12);
+  EXPECT_NEAR(s->timeGrid[1200], 20, 1e-12);
+  ComputeIdealGain(*s, 0, 1200);
+  ComputeStepResponse(*s, 0, 1200);
+  EXPECT_NEAR(s->printCurves[600].gainVv, 1 / std::sqrt(2.0), 1e-12);  // -3 dB at the edge
+  EXPECT_NEAR(s->printCurves[1200].step, screen[0][350].step, 1e-15);  // the same instant, t = 20
+  for (int i = 0; i <= 350; ++i) EXPECT_EQ(s->idealCurves[0][i].gainVv, screen[0][i].gainVv);
+
+  LeavePrintResolution(*s);
+  EXPECT_EQ(s->gridN, 350);
+  EXPECT_TRUE(s->printCurves.empty());
+  for (int i = 0; i <= 350; ++i) EXPECT_EQ(s->frequencyGrid[i].rad, screenGrid[i].rad);
+  EXPECT_NEAR(s->timeGrid[350], 20, 1e-12);
+}
+
+}  // namespace
+}  // namespace tavrin::response
