@@ -2,6 +2,8 @@
 # tavrin-cli response: the graphs' curves of one approximation.
 set -euo pipefail
 cli="$1"
+err=$(mktemp)
+trap 'rm -f "$err"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 near() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN { d = a - b; if (d < 0) d = -d; exit !(d <= t) }'; }
 
@@ -32,12 +34,11 @@ head -1 <<<"$text" | grep -q "FREQUENCY                MAGNITUDE" || fail "heade
 for args in "lowpass --approx Bessel" "lowpass --approx Cauer" "lowpass --approx 0 --start 5000 --end 100" \
             "lowpass --approx 0 --pass abc"; do
   set +e
-  out=$("$cli" response $args 2>err.txt)
+  out=$("$cli" response $args 2>"$err")
   rc=$?
   set -e
   [ "$rc" = 2 ] || fail "$args: exit $rc"
   [ -z "$out" ] || fail "$args: printed on standard output"
-  [ -s err.txt ] || fail "$args: no message"
+  [ -s "$err" ] || fail "$args: no message"
 done
-rm -f err.txt
 echo "cli response: ok"
