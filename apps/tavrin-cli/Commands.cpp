@@ -7,6 +7,8 @@ void RegisterCommands(CLI::App& app, CommandAction& action) {
   RegisterCalculate(app, action);
   RegisterCircuit(app, action);
   RegisterResponse(app, action);
+  RegisterStages(app, action);
+  RegisterUser(app, action);
 }
 
 }  // namespace tavrin::cli

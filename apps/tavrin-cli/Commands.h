@@ -16,5 +16,7 @@ void RegisterCommands(CLI::App& app, CommandAction& action);
 void RegisterCalculate(CLI::App& app, CommandAction& action);  // CmdCalculate.cpp
 void RegisterCircuit(CLI::App& app, CommandAction& action);    // CmdCircuit.cpp
 void RegisterResponse(CLI::App& app, CommandAction& action);   // CmdResponse.cpp
+void RegisterStages(CLI::App& app, CommandAction& action);     // CmdStages.cpp
+void RegisterUser(CLI::App& app, CommandAction& action);       // CmdUser.cpp
 
 }  // namespace tavrin::cli

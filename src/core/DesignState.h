@@ -286,6 +286,15 @@ struct UserResistorEntry {
   std::array<bool, kResistors + 1> assigned{};
 };
 
+inline constexpr int kEvalPoints = 351;  // evaluation frequencies of cascading
+
+// One stage's (or partial cascade's) magnitude over the evaluation frequencies.
+struct StageResponseRecord {
+  std::array<real, kEvalPoints> m{};
+  real peak = 0;
+  real passMin = 0;
+};
+
 struct FrequencyPoint {
   real hz = 0;
   real rad = 0;
@@ -483,6 +492,23 @@ struct DesignState {
   bool useCapMemory = false;  // UseCapMemory
   bool userResistorValues = false;  // some stage carries user-assigned resistor values
   std::string fileName;  // empty for "[Untitled]"
+
+  // stage cascading: the points every stage is judged at and the passband window, in
+  // rad/s, set when an approximation is accepted for the later steps
+  std::array<real, kEvalPoints> evalFrequencies{};
+  real passWindowStart = 0;
+  real passWindowEnd = 0;
+  real passEdgeLow = 0;   // a bandstop's passband minimum skips (passEdgeLow, passEdgeHigh)
+  real passEdgeHigh = 0;
+  std::array<StageResponseRecord, kMaxStages + 1> stageResponses{};    // stage 1..S alone
+  std::array<StageResponseRecord, kMaxStages + 1> cascadeResponses{};  // partial cascade ending there
+  std::array<std::int16_t, kMaxStages + 1> cascadeOrder{};             // position -> stage
+  bool firstStageFixed = false;
+  bool lastStageFixed = false;
+
+  // user-defined filter: which pole / zero slots of approximation 0 sections hold
+  std::array<bool, kMaxEntries + 1> userPoleSlotTaken{};
+  std::array<bool, kMaxEntries + 1> userZeroSlotTaken{};
 };
 
 // Puts one slot's result and its root-table entries 1..11 into the empty state.
