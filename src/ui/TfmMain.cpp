@@ -21,8 +21,11 @@
 
 #include "ui/AboutBox.h"
 #include "ui/AppInfo.h"
+#include "ui/GraphsPlaceholder.h"
+#include "ui/HelpWindow.h"
 #include "ui/Icons.h"
 #include "ui/ScreenScale.h"
+#include "ui/TfmParEnt.h"
 
 namespace tavrin::ui {
 
@@ -96,7 +99,10 @@ QString RecentCaption(int number, const std::string& path) {
 
 }  // namespace
 
-TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent), state_(std::make_unique<core::DesignState>()) {
+TfmMain::TfmMain(QWidget* parent)
+    : QMainWindow(parent),
+      state_(std::make_unique<core::DesignState>()),
+      presenter_(std::make_unique<MessagePresenter>()) {
   setObjectName(QStringLiteral("fmMain"));
   BuildMenus();
   BuildToolbar();
@@ -265,17 +271,20 @@ void TfmMain::BuildInventoryMenu() {
 
 void TfmMain::BuildToolsMenu() {
   QMenu* menu = AddMenu(menuBar(), "&Tools", "Tools1");
-  // Both tools are windows of their own that are not built yet.
-  AddItem(menu, "&dB<-->V/V", "dBVV1")->setEnabled(false);
+  connect(AddItem(menu, "&dB<-->V/V", "dBVV1"), &QAction::triggered, this, &TfmMain::ShowDbConverter);
+  // The standard resistor tool comes with the component values.
   AddItem(menu, "&Resistor values ", "Resistorvalues1")->setEnabled(false);
 }
 
 void TfmMain::BuildHelpMenu() {
   QMenu* menu = AddMenu(menuBar(), "&Help", "Help1");
-  // The help window and its pages come later; the commands are there so the menu has its shape.
-  AddItem(menu, "&Contents", "Contents1")->setEnabled(false);
-  AddItem(menu, "&Topic Search", "TopicSearch1")->setEnabled(false);
-  AddItem(menu, "&How to Use Help", "HowtoUseHelp1")->setEnabled(false);
+  QAction* contents = AddItem(menu, "&Contents", "Contents1");
+  contents->setShortcut(QKeySequence::HelpContents);
+  connect(contents, &QAction::triggered, this, &TfmMain::ShowHelpContents);
+  connect(AddItem(menu, "&Topic Search", "TopicSearch1"), &QAction::triggered, this,
+          &TfmMain::ShowHelpSearch);
+  connect(AddItem(menu, "&How to Use Help", "HowtoUseHelp1"), &QAction::triggered, this,
+          &TfmMain::ShowHelpOnHelp);
   menu->addSeparator();
   QAction* about = AddItem(menu, "&About Tavrin", "AboutTavrin1");
   about->setIcon(MakeIcon(IconId::About));
@@ -342,7 +351,12 @@ void TfmMain::BuildStatusStrip() {
 void TfmMain::BuildPages() {
   pages_ = new QStackedWidget;
   pages_->setObjectName(QStringLiteral("Pages"));
-  pages_->addWidget(BuildStartPage());
+  startPage_ = BuildStartPage();
+  pages_->addWidget(startPage_);
+  parEnt_ = new TfmParEnt(*this);
+  pages_->addWidget(parEnt_);
+  graphs_ = new GraphsPlaceholder(*this);
+  pages_->addWidget(graphs_);
   setCentralWidget(pages_);
 }
 
@@ -469,8 +483,8 @@ void TfmMain::RebuildRecentFileMenu() {
 void TfmMain::UpdateCommandStates() {
   const core::DesignState& s = *state_;
   const bool haveDesign = designAvailable_ || s.designStep >= 2;
-  SetEnabled({Savedesign1_, Savedesignas1_, CloseDesign1_, Copytoclipboard1_, copyAct_, saveAsAct_},
-             haveDesign);
+  SetEnabled({Savedesign1_, Savedesignas1_, CloseDesign1_, Copytoclipboard1_, saveAsAct_}, haveDesign);
+  copyAct_->setEnabled(haveDesign && !copyTargetHidden_);
   SetEnabled({Print1_, printAct_, SavetoAsciiFile1_, asciiAct_}, s.designStep >= 3);
   SetEnabled({Showtransferfunction1_, transferAct_}, s.designStep >= 5);
   SetEnabled({CreateSPICEnetlist1_, spiceAct_}, circuitCalculationShown_);
@@ -496,6 +510,15 @@ void TfmMain::SetCircuitCalculationShown(bool shown) {
   UpdateCommandStates();
 }
 
+void TfmMain::SetCopyTargetHidden(bool hidden) {
+  copyTargetHidden_ = hidden;
+  UpdateCommandStates();
+}
+
+void TfmMain::SetMessagePresenter(std::unique_ptr<MessagePresenter> presenter) {
+  presenter_ = std::move(presenter);
+}
+
 void TfmMain::UpdateWindowTitle() {
   setWindowTitle(state_->fileName.empty() ? Text(kUntitled) : QString::fromStdString(state_->fileName));
 }
@@ -518,7 +541,9 @@ void TfmMain::SetPressedKind(std::optional<FilterKind> kind) {
 // The design workflow
 
 bool TfmMain::SavePrompt() {
-  if (!state_->modified || state_->designStep <= 0) return true;
+  // A design that has results is worth asking about even before Next was pressed: it
+  // can be saved from then on, so it can be lost from then on.
+  if (!state_->modified || (state_->designStep <= 0 && !designAvailable_)) return true;
   const char* question =
       state_->fileName.empty() ? "Do you wish to save this design?" : "Do you wish to save the changes?";
   switch (AskSaveQuestion(Text(question))) {
@@ -532,13 +557,14 @@ bool TfmMain::SavePrompt() {
 }
 
 QMessageBox::StandardButton TfmMain::AskSaveQuestion(const QString& text) {
-  return QMessageBox::question(this, QStringLiteral("Confirm"), text,
-                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+  return ShowMessage(*presenter_, this,
+                     MakeMessage(text.toStdString(), approx::MessageKind::Confirmation,
+                                 approx::MessageButtons::YesNoCancel));
 }
 
 bool TfmMain::SaveDesign(bool /*askName*/) {
-  QMessageBox::information(this, QStringLiteral("Information"),
-                           QStringLiteral("Saving designs is not available yet."));
+  ShowMessage(*presenter_, this,
+              MakeMessage("Saving designs is not available yet.", approx::MessageKind::Information));
   return false;
 }
 
@@ -548,7 +574,9 @@ void TfmMain::ResetDesign() {
   designOpen_ = false;
   circuitCalculationShown_ = false;
   SetPressedKind(std::nullopt);
-  pages_->setCurrentIndex(0);
+  pages_->setCurrentWidget(startPage_);
+  parEnt_->ResetResults();
+  copyTargetHidden_ = false;
   UpdateWindowTitle();
   UpdateCommandStates();
 }
@@ -561,6 +589,10 @@ void TfmMain::StartDesign(FilterKind kind) {
   state_->lastSlot = kind == FilterKind::UserDefined ? 0 : 4;
   designOpen_ = true;
   UpdateCommandStates();
+  if (kind != FilterKind::UserDefined) {
+    parEnt_->OpenForKind(kind);
+    ShowSpecification();
+  }
   emit designStarted(kind);
 }
 
@@ -572,6 +604,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
     }
     StoreSettings();
   }
+  if (help_) help_->close();
   event->accept();
 }
 
@@ -595,7 +628,14 @@ void TfmMain::CloseDesign1Click() {
 }
 
 void TfmMain::Copytoclipboard1Click() {
-  if (QWidget* page = pages_->currentWidget()) QGuiApplication::clipboard()->setPixmap(page->grab());
+  QWidget* page = pages_->currentWidget();
+  if (!page || page == startPage_) return;
+  if (page == parEnt_) {
+    // The specification window's picture is its results table, and only while it shows.
+    if (parEnt_->ResultsShown()) QGuiApplication::clipboard()->setPixmap(parEnt_->ResultsPicture());
+    return;
+  }
+  QGuiApplication::clipboard()->setPixmap(page->grab());
 }
 
 void TfmMain::SavetoAsciiFile1Click() {
@@ -614,18 +654,25 @@ void TfmMain::Exit1Click() {
   close();
 }
 
+// The menu and the button refresh alike while a design is being entered: a specification
+// window left with kHz boxes under a rad/s display would mix the two units.
 void TfmMain::Hz1Click() {
   SetFrequencyUnit(FrequencyUnit::Hz);
-  emit frequencyUnitChanged(state_->designStep > 0);
+  const bool refresh = state_->designStep > 0 || designOpen_;
+  if (refresh) RefreshDesignWindows();
+  emit frequencyUnitChanged(refresh);
 }
 
 void TfmMain::rads1Click() {
   SetFrequencyUnit(FrequencyUnit::RadPerSec);
-  emit frequencyUnitChanged(state_->designStep > 0);
+  const bool refresh = state_->designStep > 0 || designOpen_;
+  if (refresh) RefreshDesignWindows();
+  emit frequencyUnitChanged(refresh);
 }
 
 void TfmMain::UnitBtnClick() {
   SetFrequencyUnit(state_->frequencyUnit == FrequencyUnit::Hz ? FrequencyUnit::RadPerSec : FrequencyUnit::Hz);
+  RefreshDesignWindows();
   emit frequencyUnitChanged(true);
 }
 

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "core/DesignState.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
+#include "ui/MessageBoxes.h"
 
 class QAction;
 class QLabel;
@@ -24,6 +26,9 @@ class QWidget;
 namespace tavrin::ui {
 
 class AboutBox;
+class GraphsPlaceholder;
+class HelpWindow;
+class TfmParEnt;
 
 class TfmMain : public QMainWindow {
   Q_OBJECT
@@ -54,6 +59,29 @@ class TfmMain : public QMainWindow {
   void SetDesignOpen(bool open);
   // The SPICE command belongs to the circuit calculation window and lives while it shows.
   void SetCircuitCalculationShown(bool shown);
+  // Set while the visible window shows nothing to copy (the specification window's
+  // template): the toolbar's copy button waits for the results.
+  void SetCopyTargetHidden(bool hidden);
+
+  // Every message box of the windows goes through the presenter; tests put their own in.
+  MessagePresenter& Presenter() { return *presenter_; }
+  void SetMessagePresenter(std::unique_ptr<MessagePresenter> presenter);
+
+  // The design windows, pages of the central stack.
+  TfmParEnt* SpecificationWindow() const { return parEnt_; }
+  GraphsPlaceholder* GraphsWindow() const { return graphs_; }
+  void ShowSpecification();
+  void ShowGraphs();
+
+  // Help, guidance and tools.  The help window stays open beside the design; the guidance
+  // window and the converter are modal.
+  void ShowHelp(const QString& page);
+  void ShowHelpContents();
+  void ShowHelpSearch();
+  void ShowHelpOnHelp();
+  HelpWindow* Help() const;
+  void ShowStrategy(int page);
+  void ShowDbConverter();
 
   // The recent-file entries of the File menu, from the settings' list.
   void RebuildRecentFileMenu();
@@ -114,6 +142,9 @@ class TfmMain : public QMainWindow {
   void BuildStatusStrip();
   void BuildPages();
   QWidget* BuildStartPage();
+  // After a unit change: the visible design window shows its frequencies in the new unit.
+  void RefreshDesignWindows();
+  std::filesystem::path HelpFolder() const;
   void LoadPreferences();
   void ShowPreferences();
   void PlaceOnScreen();
@@ -141,6 +172,7 @@ class TfmMain : public QMainWindow {
   bool designAvailable_ = false;
   bool designOpen_ = false;
   bool circuitCalculationShown_ = false;
+  bool copyTargetHidden_ = false;
   std::optional<core::FilterKind> pressedKind_;
 
   QMenu* fileMenu_ = nullptr;
@@ -148,6 +180,11 @@ class TfmMain : public QMainWindow {
   QMenu* cascadingMenu_ = nullptr;
   QToolBar* toolbar_ = nullptr;
   QStackedWidget* pages_ = nullptr;
+  QWidget* startPage_ = nullptr;
+  TfmParEnt* parEnt_ = nullptr;
+  GraphsPlaceholder* graphs_ = nullptr;
+  HelpWindow* help_ = nullptr;
+  std::unique_ptr<MessagePresenter> presenter_;
   QLabel* statusTitle_ = nullptr;
 
   // File menu

@@ -1,0 +1,85 @@
+#include "ui/Screenshots.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+
+#include "ui/HelpWindow.h"
+#include "ui/TfmDbConv.h"
+#include "ui/TfmMain.h"
+#include "ui/TfmParEnt.h"
+#include "ui/TfmStrategy.h"
+
+namespace tavrin::ui {
+
+namespace {
+
+void Settle() {
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+bool Save(QWidget& widget, const QString& fileName) {
+  Settle();
+  return widget.grab().save(fileName, "PNG");
+}
+
+}  // namespace
+
+QStringList ScreenshotScenes() {
+  return {QStringLiteral("main"),
+          QStringLiteral("specification"),
+          QStringLiteral("specification-highpass"),
+          QStringLiteral("specification-bandpass"),
+          QStringLiteral("specification-bandstop"),
+          QStringLiteral("results-lowpass"),
+          QStringLiteral("results-bandstop"),
+          QStringLiteral("dbconv"),
+          QStringLiteral("help"),
+          QStringLiteral("strategy")};
+}
+
+bool SaveSceneScreenshot(TfmMain& main, const QString& scene, const QString& fileName) {
+  if (!main.isVisible()) main.show();
+  Settle();
+  if (scene == QLatin1String("main")) return Save(main, fileName);
+  if (scene.startsWith(QLatin1String("specification"))) {
+    const QString kind = scene.section(QLatin1Char('-'), 1);
+    if (kind.isEmpty() || kind == QLatin1String("lowpass")) {
+      main.StartDesign(core::FilterKind::Lowpass);
+    } else if (kind == QLatin1String("highpass")) {
+      main.StartDesign(core::FilterKind::Highpass);
+    } else if (kind == QLatin1String("bandpass")) {
+      main.StartDesign(core::FilterKind::Bandpass);
+    } else if (kind == QLatin1String("bandstop")) {
+      main.StartDesign(core::FilterKind::Bandstop);
+    } else {
+      return false;
+    }
+    return Save(main, fileName);
+  }
+  if (scene == QLatin1String("results-lowpass") || scene == QLatin1String("results-bandstop")) {
+    main.StartDesign(scene.endsWith(QLatin1String("lowpass")) ? core::FilterKind::Lowpass
+                                                              : core::FilterKind::Bandstop);
+    main.SpecificationWindow()->CalcBtnClick();
+    return Save(main, fileName);
+  }
+  if (scene == QLatin1String("dbconv")) {
+    TfmDbConv converter(main.Presenter(), &main);
+    converter.show();
+    converter.findChild<QWidget*>(QStringLiteral("NumEdit1"))->setProperty("text", QStringLiteral("6"));
+    if (auto* vv = converter.findChild<QAbstractButton*>(QStringLiteral("SpeedButton2"))) vv->click();
+    return Save(converter, fileName);
+  }
+  if (scene == QLatin1String("help")) {
+    main.ShowHelp(QStringLiteral("approximations.html"));
+    return Save(*main.Help(), fileName);
+  }
+  if (scene == QLatin1String("strategy")) {
+    main.ShowStrategy(2);
+    auto* window = main.findChild<TfmStrategy*>();
+    return window && Save(*window, fileName);
+  }
+  return false;
+}
+
+}  // namespace tavrin::ui

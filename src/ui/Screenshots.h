@@ -1,0 +1,21 @@
+// Pictures of the program's windows in a known state, for the documentation and for
+// looking at the windows without clicking through them.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tavrin::ui {
+
+class TfmMain;
+
+// The scenes that can be pictured: "main", "specification" (of a lowpass, or "specification-highpass",
+// "-bandpass", "-bandstop"), "results-lowpass", "results-bandstop",
+// "dbconv", "help", "strategy".
+QStringList ScreenshotScenes();
+
+// Sets the scene up in the (shown) main window and writes its PNG.  False for an unknown
+// scene or a file that cannot be written.
+bool SaveSceneScreenshot(TfmMain& main, const QString& scene, const QString& fileName);
+
+}  // namespace tavrin::ui
