@@ -36,6 +36,8 @@ double SinglePoleScale(const DesignState& s, int slot) {
   return IsAllPole(slot) && s.spec.kind == FilterKind::Lowpass ? s.spec.wpb : 1.0;
 }
 
+}  // namespace
+
 // Only what a grid run may widen; the graph window resets the limits when it needs to.
 void RangeGainAxes(DesignState& s, int slot, int first, int last) {
   core::IdealAxes& ax = s.idealAxes;
@@ -65,11 +67,12 @@ void RangeGainAxes(DesignState& s, int slot, int first, int last) {
   ax.vvTop = n / 10.0 * Pow10(e);
   ax.vvBottom = 0;
   ax.dbTop = std::ceil(20 * Log10(ax.vvTop) / 10) * 10;
-  ax.dbBottom = s.spec.forceOrder ? ax.dbTop - 40 : -s.spec.asb - 10;
+  // A user-defined filter has no stopband attenuation to show: it gets 40 dB, as a forced order does.
+  const bool fixedSpan = s.spec.forceOrder || s.spec.kind == FilterKind::UserDefined;
+  ax.dbBottom = fixedSpan ? ax.dbTop - 40 : -s.spec.asb - 10;
   ax.dbBottom = std::max(ax.dbBottom, -180.0);
 }
 
-}  // namespace
 
 core::CurveRecord& CurveAt(DesignState& s, int slot, int i) {
   return s.printResolution ? s.printCurves[static_cast<std::size_t>(i)] : s.idealCurves[slot][i];

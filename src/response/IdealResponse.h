@@ -15,6 +15,10 @@ void ComputeIdealGain(core::DesignState& state, int first, int last);
 void ComputeIdealPhase(core::DesignState& state, int first, int last);
 void ComputeIdealDelay(core::DesignState& state, int first, int last);
 
+// The gain axis ranging of a grid run (only widens; callers that store the gain curve
+// themselves, such as a user-defined filter's, call it after their run).
+void RangeGainAxes(core::DesignState& state, int slot, int first, int last);
+
 // After a whole-grid gain run of a slot with finite zeros: the grid point nearest each
 // transmission zero becomes a full notch (0 V/V, -200 dB).
 void MarkTransmissionZeros(core::DesignState& state);

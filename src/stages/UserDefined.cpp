@@ -369,6 +369,7 @@ bool CommitUserDesign(DesignState& state) {
     peak = std::max(peak, c.gainVv);
   }
   state.spec.overallGain = peak;
+  if (!state.idealAxes.rangeLocked) response::RangeGainAxes(state, kSlot, 0, state.gridN);
   state.modified = true;
   state.designStep = 2;
   return true;

@@ -213,6 +213,10 @@ TEST(UserDefined, NextCommitsTheDesignWithItsPeakGain) {
   EXPECT_NEAR(state->frequencyGrid[175].rad, 100.0, 1e-9);
   EXPECT_NEAR(state->idealCurves[0][175].gainVv, 2.0, 1e-9);
   EXPECT_NEAR(state->spec.overallGain, 2.0, 1e-9);
+  // The gain axis follows the curve: 2.1 -> 21 -> 25, so 2.5 V/V; dB top 10, bottom 40 dB below it.
+  EXPECT_NEAR(state->idealAxes.vvTop, 2.5, 1e-12);
+  EXPECT_EQ(state->idealAxes.dbTop, 10);
+  EXPECT_EQ(state->idealAxes.dbBottom, -30);
 }
 
 }  // namespace
