@@ -38,35 +38,16 @@ struct ResponseArgs {
   bool linear = false;
 };
 
-std::optional<int> SlotOf(const std::string& text) {
-  for (int slot = 0; slot < core::kSlotCount; ++slot)
-    if (text == kSlotNames[slot] || text == std::to_string(slot)) return slot;
-  return std::nullopt;
-}
-
 Json Number(double x) { return std::isfinite(x) ? Json(x) : Json(nullptr); }
 
 int Run(const ResponseArgs& a) {
   const std::optional<int> slot = SlotOf(a.approximation);
   if (!slot) {
-    std::cerr << "Unknown approximation \"" << a.approximation
-              << "\": use Butterworth, Chebyshev, \"Inverse Chebyshev\", Elliptic, Bessel or 0..4.\n";
+    ReportUnknownApproximation(a.approximation);
     return 2;
   }
-  auto state = std::make_unique<core::DesignState>();
-  approx::CalculateRequest request;
-  request.entries = EntriesFrom(a.spec, a.options, state->frequencyUnit);
-  request.besselTable = approx::DefaultBesselRootTablePath();
-  const approx::CalculateOutcome out = approx::Calculate(*state, request, response::ResponseHooks());
-  if (out.status != approx::CalculateStatus::Completed) {
-    for (const approx::Message& m : out.messages) std::cerr << m.text << "\n";
-    if (out.messages.empty()) std::cerr << "No approximation has a result for this specification.\n";
-    return 2;
-  }
-  if (!core::SlotHasResult(*state, *slot)) {
-    std::cerr << kSlotNames[*slot] << " has no result for this specification.\n";
-    return 2;
-  }
+  auto state = CalculateForSlot(a.spec, a.options, *slot);
+  if (!state) return 2;
 
   core::IdealAxes& axes = state->idealAxes;
   if (a.startOption->count() > 0) axes.freqStart = a.start;

@@ -41,12 +41,6 @@ struct StagesArgs {
   bool useQ = false;
 };
 
-std::optional<int> SlotOf(const std::string& text) {
-  for (int slot = 0; slot < core::kSlotCount; ++slot)
-    if (text == kSlotNames[slot] || text == std::to_string(slot)) return slot;
-  return std::nullopt;
-}
-
 bool ValidCriteria(const std::string& text) {
   if (text.size() != 8) return false;
   for (char c : text)
@@ -94,28 +88,15 @@ void PrintTables(const core::DesignState& state) {
 int Run(const StagesArgs& a) {
   const std::optional<int> slot = SlotOf(a.approximation);
   if (!slot) {
-    std::cerr << "Unknown approximation \"" << a.approximation
-              << "\": use Butterworth, Chebyshev, \"Inverse Chebyshev\", Elliptic, Bessel or 0..4.\n";
+    ReportUnknownApproximation(a.approximation);
     return 2;
   }
   if (!ValidCriteria(a.first) || !ValidCriteria(a.last)) {
     std::cerr << "Criteria are eight digits, an enabled flag (0 or 1) and a priority (1..4) per entry.\n";
     return 2;
   }
-  auto state = std::make_unique<core::DesignState>();
-  approx::CalculateRequest request;
-  request.entries = EntriesFrom(a.spec, a.options, state->frequencyUnit);
-  request.besselTable = approx::DefaultBesselRootTablePath();
-  const approx::CalculateOutcome out = approx::Calculate(*state, request, response::ResponseHooks());
-  if (out.status != approx::CalculateStatus::Completed) {
-    for (const approx::Message& m : out.messages) std::cerr << m.text << "\n";
-    if (out.messages.empty()) std::cerr << "No approximation has a result for this specification.\n";
-    return 2;
-  }
-  if (!core::SlotHasResult(*state, *slot) || state->results[static_cast<std::size_t>(*slot)].tooHigh) {
-    std::cerr << kSlotNames[*slot] << " has no result for this specification.\n";
-    return 2;
-  }
+  auto state = CalculateForSlot(a.spec, a.options, *slot);
+  if (!state) return 2;
   state->firstStageCriteria = core::DecodeCriteria(a.first, "11121314");
   state->lastStageCriteria = core::DecodeCriteria(a.last, "01010101");
   if (const auto m = stages::CheckCriteria(state->firstStageCriteria, state->lastStageCriteria)) {

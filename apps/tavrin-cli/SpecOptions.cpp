@@ -1,5 +1,11 @@
 #include "SpecOptions.h"
 
+#include <iostream>
+
+#include "approx/BesselRootTable.h"
+#include "approx/Calculate.h"
+#include "response/ResponseSetup.h"
+
 namespace tavrin::cli {
 
 using core::FilterKind;
@@ -60,6 +66,35 @@ approx::SpecEntries EntriesFrom(const CalcArgs& a, const CalcOptions& o, core::F
     }
   }
   return e;
+}
+
+std::optional<int> SlotOf(const std::string& text) {
+  for (int slot = 0; slot < core::kSlotCount; ++slot)
+    if (text == kSlotNames[slot] || text == std::to_string(slot)) return slot;
+  return std::nullopt;
+}
+
+void ReportUnknownApproximation(const std::string& text) {
+  std::cerr << "Unknown approximation \"" << text
+            << "\": use Butterworth, Chebyshev, \"Inverse Chebyshev\", Elliptic, Bessel or 0..4.\n";
+}
+
+std::unique_ptr<core::DesignState> CalculateForSlot(const CalcArgs& a, const CalcOptions& o, int slot) {
+  auto state = std::make_unique<core::DesignState>();
+  approx::CalculateRequest request;
+  request.entries = EntriesFrom(a, o, state->frequencyUnit);
+  request.besselTable = approx::DefaultBesselRootTablePath();
+  const approx::CalculateOutcome out = approx::Calculate(*state, request, response::ResponseHooks());
+  if (out.status != approx::CalculateStatus::Completed) {
+    for (const approx::Message& m : out.messages) std::cerr << m.text << "\n";
+    if (out.messages.empty()) std::cerr << "No approximation has a result for this specification.\n";
+    return nullptr;
+  }
+  if (!core::SlotHasResult(*state, slot)) {
+    std::cerr << kSlotNames[slot] << " has no result for this specification.\n";
+    return nullptr;
+  }
+  return state;
 }
 
 }  // namespace tavrin::cli

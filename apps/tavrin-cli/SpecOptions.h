@@ -4,6 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "approx/SpecEntry.h"
@@ -38,5 +40,14 @@ core::FilterKind KindOf(const std::string& name);
 // The window's entries: its defaults for the kind, overwritten by what was given.  The
 // display unit follows the unit of the entries.
 approx::SpecEntries EntriesFrom(const CalcArgs& a, const CalcOptions& o, core::FrequencyUnit& displayUnit);
+
+// The slot named by an approximation's name or its index "0".."4".
+std::optional<int> SlotOf(const std::string& text);
+// Prints why an approximation name is refused.
+void ReportUnknownApproximation(const std::string& text);
+
+// Calculate with the response steps, then check that `slot` has a result.  On refusal the
+// messages are on standard error and the result is null.
+std::unique_ptr<core::DesignState> CalculateForSlot(const CalcArgs& a, const CalcOptions& o, int slot);
 
 }  // namespace tavrin::cli
