@@ -24,6 +24,7 @@
 #include "approx/OrderEstimation.h"
 #include "approx/SlotRoots.h"
 #include "core/DesignState.h"
+#include "core/DesignFile.h"
 #include "core/NumberFormat.h"
 
 namespace tavrin::cli {
@@ -46,7 +47,7 @@ Json ResultJson(const core::DesignState& state) {
   const core::FilterSpec& spec = state.spec;
   const bool band = approx::IsBandKind(spec.kind);
   Json j;
-  j["kind"] = kKinds[static_cast<int>(spec.kind)];
+  j["kind"] = KindName(spec.kind);
   j["selectivity"] = Number(spec.selectivity);
   j["apb"] = Number(spec.apb);
   j["asb"] = Number(spec.asb);
@@ -95,7 +96,7 @@ std::string ResultText(const core::DesignState& state, const approx::ResultsTabl
   const core::FilterSpec& spec = state.spec;
   const bool band = approx::IsBandKind(spec.kind);
   std::ostringstream out;
-  std::string kind = kKinds[static_cast<int>(spec.kind)];
+  std::string kind = KindName(spec.kind);
   kind[0] = static_cast<char>(kind[0] - 'a' + 'A');
   out << kind << ": Apb " << Real(spec.apb) << " dB, Asb " << Real(spec.asb) << " dB";
   if (band) {
@@ -164,6 +165,15 @@ int RunSingle(const CalcArgs& a, const CalcOptions& o) {
     for (const auto& m : refused) std::cerr << m << "\n";
     return 2;
   }
+  if (!a.save.empty()) {
+    // As after Next in the window: the approximations are accepted, slot 0 current.
+    state->designStep = 2;
+    core::SetCurrentSlot(*state, 0);
+    if (const std::string error = core::WriteDesignFile(a.save, *state); !error.empty()) {
+      std::cerr << error << "\n";
+      return 2;
+    }
+  }
   if (a.json) {
     std::cout << ResultJson(*state).dump() << "\n";
   } else {
@@ -231,7 +241,48 @@ int RunBatch(const std::string& source) {
   return anyRefused ? 2 : 0;
 }
 
+int RunOpen(const std::string& path, bool json) {
+  auto state = std::make_unique<core::DesignState>();
+  const core::DesignReadResult read = core::ReadDesignFile(path, *state);
+  if (!read.ok()) {
+    std::cerr << read.message << "\n";
+    return 2;
+  }
+  approx::SummarizeSlots(*state);
+  if (json) {
+    Json j = ResultJson(*state);
+    j["designStep"] = state->designStep;
+    if (state->stageCount > 0) {
+      Json list = Json::array();
+      for (int s = 1; s <= state->stageCount; ++s) {
+        const core::Stage& st = state->stages[static_cast<std::size_t>(s)];
+        std::string type = st.name;
+        while (!type.empty() && type.back() == ' ') type.pop_back();
+        list.push_back(Json{{"type", type},           {"wp", Number(st.wp)}, {"Qp", Number(st.Qp)},
+                            {"wz", Number(st.wz)},     {"p", Number(st.p)},   {"To", Number(st.To)},
+                            {"flatness", Number(st.flatness)}, {"k", Number(st.k)}});
+      }
+      j["stages"] = std::move(list);
+    }
+    std::cout << j.dump() << "\n";
+    return 0;
+  }
+  std::cout << "Design file " << path << ": design step " << state->designStep << ", "
+            << state->stageCount << " stage(s)\n";
+  std::cout << ResultText(*state, approx::BuildResultsTable(*state));
+  return 0;
+}
+
 }  // namespace
+
+void RegisterOpen(CLI::App& app, CommandAction& action) {
+  CLI::App* cmd = app.add_subcommand("open", "Read a design file (.zd3 or .zd2) and print what it holds.");
+  auto path = std::make_shared<std::string>();
+  auto json = std::make_shared<bool>(false);
+  cmd->add_option("FILE", *path, "the design file")->required();
+  cmd->add_flag("--json", *json, "print the design as one JSON object (the calculate object, designStep, stages)");
+  cmd->callback([&action, path, json]() { action = [path, json]() { return RunOpen(*path, *json); }; });
+}
 
 void RegisterCalculate(CLI::App& app, CommandAction& action) {
   CLI::App* cmd = app.add_subcommand(
@@ -243,6 +294,7 @@ void RegisterCalculate(CLI::App& app, CommandAction& action) {
   cmd->add_option("--batch", args->batch,
                   "read one specification per line (KIND and options) from FILE, or from standard "
                   "input for '-'; write one JSON object per line");
+  cmd->add_option("--save", args->save, "write the design file (.zd3) of the result, at the step after Next");
   cmd->callback([&action, args, options]() {
     action = [args, options]() {
       if (!args->batch.empty()) return RunBatch(args->batch);

@@ -14,6 +14,7 @@ using CommandAction = std::function<int()>;
 void RegisterCommands(CLI::App& app, CommandAction& action);
 
 void RegisterCalculate(CLI::App& app, CommandAction& action);  // CmdCalculate.cpp
+void RegisterOpen(CLI::App& app, CommandAction& action);       // CmdCalculate.cpp
 void RegisterCircuit(CLI::App& app, CommandAction& action);    // CmdCircuit.cpp
 void RegisterResponse(CLI::App& app, CommandAction& action);   // CmdResponse.cpp
 void RegisterStages(CLI::App& app, CommandAction& action);     // CmdStages.cpp

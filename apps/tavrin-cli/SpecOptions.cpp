@@ -30,6 +30,11 @@ CalcOptions AddSpecificationOptions(CLI::App& app, CalcArgs& a) {
   return o;
 }
 
+const char* KindName(FilterKind kind) {
+  const int k = static_cast<int>(kind);
+  return k >= 0 && k < 4 ? kKinds[k] : "user defined";
+}
+
 FilterKind KindOf(const std::string& name) {
   for (int i = 0; i < 4; ++i)
     if (name == kKinds[i]) return static_cast<FilterKind>(i);

@@ -14,6 +14,8 @@
 namespace tavrin::cli {
 
 extern const char* const kKinds[4];
+// The kind's name for output, "user defined" included.
+const char* KindName(core::FilterKind kind);
 extern const char* const kSlotNames[5];
 
 struct CalcArgs {
@@ -21,6 +23,7 @@ struct CalcArgs {
   std::string apb, asb, pass, stop, center, unit, order, gain;
   bool json = false;
   std::string batch;
+  std::string save;  // write the design file after a successful Calculate
 };
 
 struct CalcOptions {
