@@ -28,7 +28,7 @@ void Run(benchmark::State& bs, const approx::CalculateRequest& request) {
   }
 }
 
-// The specification window's lowpass defaults: 0.5 dB / 30 dB, 1 kHz / 2 kHz.
+// The entry window's lowpass defaults: 0.5 dB / 30 dB, 1 kHz / 2 kHz.
 void BM_CalculateTypicalLowpass(benchmark::State& bs) {
   Run(bs, Request(core::FilterKind::Lowpass));
 }

@@ -1,4 +1,4 @@
-// tavrin-cli calculate: the specification window's Calculate without the window.
+// tavrin-cli calculate: the entry window's Calculate without the window.
 //
 //   tavrin-cli calculate KIND [--apb DB] [--asb DB] [--pass X] [--stop X] [--center X]
 //                             [--unit Hz|kHz|rad/s|krad/s] [--order N] [--gain G|NdB] [--json]
@@ -193,10 +193,10 @@ int RunBatch(const std::string& source) {
     }
     in = &file;
   }
-  CLI::App lineApp{"one specification of a batch", "calculate"};
+  CLI::App lineApp{"one set of requirements of a batch", "calculate"};
   lineApp.set_help_flag();
   CalcArgs a;
-  const CalcOptions o = AddSpecificationOptions(lineApp, a);
+  const CalcOptions o = AddRequirementsOptions(lineApp, a);
   o.kind->required();
 
   auto state = std::make_unique<core::DesignState>();
@@ -287,12 +287,12 @@ void RegisterOpen(CLI::App& app, CommandAction& action) {
 void RegisterCalculate(CLI::App& app, CommandAction& action) {
   CLI::App* cmd = app.add_subcommand(
       "calculate",
-      "Design the five approximations of a specification (the specification window's Calculate).\n"
+      "Design the five approximations of a set of requirements (the entry window's Calculate).\n"
       "Numbers are written as in the window: digits and a decimal point.");
   auto args = std::make_shared<CalcArgs>();
-  auto options = std::make_shared<CalcOptions>(AddSpecificationOptions(*cmd, *args));
+  auto options = std::make_shared<CalcOptions>(AddRequirementsOptions(*cmd, *args));
   cmd->add_option("--batch", args->batch,
-                  "read one specification per line (KIND and options) from FILE, or from standard "
+                  "read one set of requirements per line (KIND and options) from FILE, or from standard "
                   "input for '-'; write one JSON object per line");
   cmd->add_option("--save", args->save, "write the design file (.zd3) of the result, at the step after Next");
   cmd->callback([&action, args, options]() {

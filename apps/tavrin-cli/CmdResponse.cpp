@@ -1,8 +1,8 @@
 // tavrin-cli response: the ideal responses of one approximation, as the graphs draw them.
 //
-//   tavrin-cli response KIND [specification options] --approx A [--start F --end F] [--linear] [--json]
+//   tavrin-cli response KIND [requirements options] --approx A [--start F --end F] [--linear] [--json]
 //
-// --stop already names the stopband edge of the specification, so the grid's last
+// --stop already names the stopband edge of the requirements, so the grid's last
 // frequency is --end.
 #include <CLI/CLI.hpp>
 #include <cmath>
@@ -100,7 +100,7 @@ void RegisterResponse(CLI::App& app, CommandAction& action) {
       "Gain, phase, group delay, step and impulse response of one approximation on the graphs' grid of\n"
       "351 points (the default range a decade around the passband edge, or an octave around the center).");
   auto args = std::make_shared<ResponseArgs>();
-  args->options = AddSpecificationOptions(*cmd, args->spec);
+  args->options = AddRequirementsOptions(*cmd, args->spec);
   args->options.kind->required();
   cmd->add_option("--approx", args->approximation,
                   "Butterworth | Chebyshev | \"Inverse Chebyshev\" | Elliptic | Bessel, or the slot 0..4")

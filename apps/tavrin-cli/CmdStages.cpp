@@ -1,7 +1,7 @@
 // tavrin-cli stages: the stages of one approximation, paired and cascaded automatically,
 // with every stage's biquad coefficients.
 //
-//   tavrin-cli stages KIND [specification options] --approx A [--first CRIT] [--last CRIT] [--useq] [--json]
+//   tavrin-cli stages KIND [requirements options] --approx A [--first CRIT] [--last CRIT] [--useq] [--json]
 //
 // CRIT is a criteria list as the settings file keeps it: eight characters, an enabled flag
 // and a priority digit for each of the four entries ("11121314").
@@ -142,7 +142,7 @@ void RegisterStages(CLI::App& app, CommandAction& action) {
       "cascade by the criteria and prints each stage (type, wp or fp, Qp, wz, p, To, flatness) and its\n"
       "biquad coefficients T(s) = To (As^2 + Bs + C) / (Ds^2 + Es + F).  Frequencies are rad/s in the JSON.");
   auto args = std::make_shared<StagesArgs>();
-  args->options = AddSpecificationOptions(*cmd, args->spec);
+  args->options = AddRequirementsOptions(*cmd, args->spec);
   args->options.kind->required();
   cmd->add_option("--approx", args->approximation,
                   "Butterworth | Chebyshev | \"Inverse Chebyshev\" | Elliptic | Bessel, or the slot 0..4")

@@ -13,7 +13,7 @@ using core::FilterKind;
 const char* const kKinds[4] = {"lowpass", "highpass", "bandpass", "bandstop"};
 const char* const kSlotNames[5] = {"Butterworth", "Chebyshev", "Inverse Chebyshev", "Elliptic", "Bessel"};
 
-CalcOptions AddSpecificationOptions(CLI::App& app, CalcArgs& a) {
+CalcOptions AddRequirementsOptions(CLI::App& app, CalcArgs& a) {
   CalcOptions o;
   o.kind = app.add_option("KIND", a.kind, "lowpass | highpass | bandpass | bandstop")
                ->check(CLI::IsMember({"lowpass", "highpass", "bandpass", "bandstop"}));
@@ -92,11 +92,11 @@ std::unique_ptr<core::DesignState> CalculateForSlot(const CalcArgs& a, const Cal
   const approx::CalculateOutcome out = approx::Calculate(*state, request, response::ResponseHooks());
   if (out.status != approx::CalculateStatus::Completed) {
     for (const approx::Message& m : out.messages) std::cerr << m.text << "\n";
-    if (out.messages.empty()) std::cerr << "No approximation has a result for this specification.\n";
+    if (out.messages.empty()) std::cerr << "No approximation has a result for these requirements.\n";
     return nullptr;
   }
   if (!core::SlotHasResult(*state, slot)) {
-    std::cerr << kSlotNames[slot] << " has no result for this specification.\n";
+    std::cerr << kSlotNames[slot] << " has no result for these requirements.\n";
     return nullptr;
   }
   return state;

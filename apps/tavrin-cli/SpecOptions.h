@@ -1,4 +1,4 @@
-// The specification options shared by the commands that start from a specification
+// The requirements options shared by the commands that start from a set of requirements
 // (calculate, response, ...): the window's entries as texts, its defaults for the kind.
 #pragma once
 
@@ -38,7 +38,7 @@ struct CalcOptions {
   CLI::Option* kind = nullptr;
 };
 
-CalcOptions AddSpecificationOptions(CLI::App& app, CalcArgs& a);
+CalcOptions AddRequirementsOptions(CLI::App& app, CalcArgs& a);
 core::FilterKind KindOf(const std::string& name);
 // The window's entries: its defaults for the kind, overwritten by what was given.  The
 // display unit follows the unit of the entries.

@@ -2,7 +2,7 @@
 //   tavrin                      the program
 //   tavrin --screenshot FILE    starts up, writes a PNG of the main window to FILE, ends
 //   tavrin --screenshot FILE --scene NAME
-//                               the same for a window in a known state (specification, results-lowpass,
+//                               the same for a window in a known state (requirements, results-lowpass,
 //                               results-bandstop, dbconv, help, strategy)
 #include <QApplication>
 #include <QCommandLineParser>

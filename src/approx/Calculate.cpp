@@ -61,7 +61,7 @@ SlotStatus DesignSlot(core::DesignState& state, int slot, const std::filesystem:
   }
   const core::FilterSpec specBefore = state.spec;
   auto fail = [&](ArithmeticError e) {
-    // What the routine half wrote goes; the slot and the specification are as before.
+    // What the routine half wrote goes; the slot and the requirements are as before.
     core::ClearSlot(state, slot);
     state.spec = specBefore;
     if (failure) *failure = ArithmeticErrorMessage(e);
@@ -105,7 +105,7 @@ CalculateOutcome Calculate(core::DesignState& state, const CalculateRequest& req
   }
   for (int slot = 0; slot < core::kSlotCount; ++slot) core::ClearSlot(state, slot);
   state.spec = spec.spec;
-  state.lastSlot = core::kSlotCount - 1;  // a specification fills all five slots
+  state.lastSlot = core::kSlotCount - 1;  // a set of requirements fills all five slots
   if (!spec.accepted) {
     out.status = CalculateStatus::EntriesRefused;
     return out;

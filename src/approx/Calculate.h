@@ -1,4 +1,4 @@
-// Calculate: the single entry into the approximation engine.  From the specification
+// Calculate: the single entry into the approximation engine.  From the requirements
 // window's entries it designs all five approximations side by side, summarizes them in
 // the results table and checks the overall gain.  The window shows what the outcome
 // says; the ideal-response steps are reached through hooks.

@@ -33,7 +33,7 @@ double PrototypeScale(const core::FilterSpec& spec, int slot) {
 }
 
 // The Elliptic slot of order one takes what it shares with the Inverse Chebyshev slot,
-// which the same specification has given order one as well.
+// which the same requirements have given order one as well.
 bool EllipticCopiesFirstOrder(const core::DesignState& state, int slot) {
   if (static_cast<Approximation>(slot) != Approximation::Elliptic || state.results[slot].order != 1)
     return false;

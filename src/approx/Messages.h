@@ -10,7 +10,7 @@ namespace tavrin::approx {
 enum class MessageKind { Warning, Error, Information, Confirmation };
 enum class MessageButtons { Ok, OkCancel, YesNoCancel };
 
-// The controls of the specification window an entry message can point at.
+// The controls of the entry window an entry message can point at.
 enum class EntryField {
   None,
   Apb,     // NumEdit1

@@ -9,7 +9,7 @@ namespace tavrin::approx {
 double AttenuationFactor(double dB);
 
 // Rounds an order estimate up to the next integer, but takes an estimate within 1e-9 of
-// an integer as that integer: a specification worked out to need exactly order 5 then
+// an integer as that integer: a set of requirements worked out to need exactly order 5 then
 // gets 5 rather than 6 because of the last bit of a logarithm.  Huge estimates (a
 // selectivity barely above 1) are clamped well above any limit.
 struct OrderEstimate {

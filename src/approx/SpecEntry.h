@@ -1,4 +1,4 @@
-// The specification window's entries as texts and unit choices, and the first step of
+// The entry window's entries as texts and unit choices, and the first step of
 // Calculate: parsing them, converting them to rad/s and validating the result.
 #pragma once
 
@@ -48,7 +48,7 @@ struct SpecOutcome {
   // Parsed and every validation rule passed.
   bool accepted = false;
   // Filled as far as parsing and normalization got; when parsed it is the new
-  // specification, valid or not, as Calculate stores it.
+  // requirements, valid or not, as Calculate stores it.
   core::FilterSpec spec;
   Messages messages;  // in the order they are shown
 };
@@ -65,7 +65,7 @@ struct GainOutcome {
 };
 GainOutcome CheckOverallGain(const std::string& text, GainUnit unit);
 
-// The highest edge or center frequency a specification may have, rad/s (100 MHz).
+// The highest edge or center frequency a set of requirements may have, rad/s (100 MHz).
 inline constexpr double kMaxEdgeFrequency = 628400000.0;
 
 }  // namespace tavrin::approx

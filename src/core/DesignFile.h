@@ -40,7 +40,7 @@ struct DesignReadResult {
 };
 
 // The file's bytes for the state.  The unit-box indexes come from spec.passUnit,
-// spec.stopUnit and spec.centerUnit, which the specification window keeps current.
+// spec.stopUnit and spec.centerUnit, which the entry window keeps current.
 std::vector<std::uint8_t> EncodeDesignFile(const DesignState& state);
 
 // Decodes a whole file into `state`.  The state changes only when the file was read

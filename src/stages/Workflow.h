@@ -11,7 +11,7 @@ namespace tavrin::stages {
 
 enum class StageWindow { Pairing, Cascading, CircuitSelection };
 
-// "Next" of the ideal graphs for a specification design: approximation `slot` becomes
+// "Next" of the ideal graphs for a set of requirements design: approximation `slot` becomes
 // current; stale or early designs redo the automatic steps, others keep their stages.
 StageWindow NextFromIdealGraphs(core::DesignState& state, int slot);
 

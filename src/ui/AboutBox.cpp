@@ -52,7 +52,7 @@ AboutBox::AboutBox(Mode mode, QWidget* parent) : QDialog(parent), mode_(mode) {
   layout->addWidget(MakeLabel(QStringLiteral("Active analog filter design with operational amplifiers"), 0,
                               false, QStringLiteral("Purpose")));
   auto* steps =
-      MakeLabel(QStringLiteral("From the filter specification through the approximations and stages "
+      MakeLabel(QStringLiteral("From the filter requirements through the approximations and stages "
                                "to component values, their analysis and a SPICE netlist."),
                 -1, false, QStringLiteral("Steps"));
   steps->setForegroundRole(QPalette::PlaceholderText);

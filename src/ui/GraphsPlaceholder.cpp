@@ -48,10 +48,10 @@ GraphsPlaceholder::GraphsPlaceholder(TfmMain& main, QWidget* parent) : QWidget(p
   row->addWidget(close);
   layout->addLayout(row);
 
-  // Going back leaves the specification window as it was, results included.
+  // Going back leaves the entry window as it was, results included.
   connect(back, &QPushButton::clicked, this, [this] {
     main_.State().stepsStale = false;
-    main_.ShowSpecification();
+    main_.ShowRequirements();
   });
   connect(close, &QPushButton::clicked, this, [this] {
     if (main_.SavePrompt()) main_.ResetDesign();

@@ -1,4 +1,4 @@
-// The page that Next of the specification window leads to until the response graphs are
+// The page that Next of the entry window leads to until the response graphs are
 // built: it names the approximations that can be chosen and leads back.
 #pragma once
 

@@ -27,10 +27,10 @@ bool Save(QWidget& widget, const QString& fileName) {
 
 QStringList ScreenshotScenes() {
   return {QStringLiteral("main"),
-          QStringLiteral("specification"),
-          QStringLiteral("specification-highpass"),
-          QStringLiteral("specification-bandpass"),
-          QStringLiteral("specification-bandstop"),
+          QStringLiteral("requirements"),
+          QStringLiteral("requirements-highpass"),
+          QStringLiteral("requirements-bandpass"),
+          QStringLiteral("requirements-bandstop"),
           QStringLiteral("results-lowpass"),
           QStringLiteral("results-bandstop"),
           QStringLiteral("dbconv"),
@@ -42,7 +42,7 @@ bool SaveSceneScreenshot(TfmMain& main, const QString& scene, const QString& fil
   if (!main.isVisible()) main.show();
   Settle();
   if (scene == QLatin1String("main")) return Save(main, fileName);
-  if (scene.startsWith(QLatin1String("specification"))) {
+  if (scene.startsWith(QLatin1String("requirements"))) {
     const QString kind = scene.section(QLatin1Char('-'), 1);
     if (kind.isEmpty() || kind == QLatin1String("lowpass")) {
       main.StartDesign(core::FilterKind::Lowpass);
@@ -60,7 +60,7 @@ bool SaveSceneScreenshot(TfmMain& main, const QString& scene, const QString& fil
   if (scene == QLatin1String("results-lowpass") || scene == QLatin1String("results-bandstop")) {
     main.StartDesign(scene.endsWith(QLatin1String("lowpass")) ? core::FilterKind::Lowpass
                                                               : core::FilterKind::Bandstop);
-    main.SpecificationWindow()->CalcBtnClick();
+    main.RequirementsWindow()->CalcBtnClick();
     return Save(main, fileName);
   }
   if (scene == QLatin1String("dbconv")) {

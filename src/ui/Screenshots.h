@@ -9,7 +9,7 @@ namespace tavrin::ui {
 
 class TfmMain;
 
-// The scenes that can be pictured: "main", "specification" (of a lowpass, or "specification-highpass",
+// The scenes that can be pictured: "main", "requirements" (of a lowpass, or "requirements-highpass",
 // "-bandpass", "-bandstop"), "results-lowpass", "results-bandstop",
 // "dbconv", "help", "strategy".
 QStringList ScreenshotScenes();

@@ -591,7 +591,7 @@ void TfmMain::StartDesign(FilterKind kind) {
   UpdateCommandStates();
   if (kind != FilterKind::UserDefined) {
     parEnt_->OpenForKind(kind);
-    ShowSpecification();
+    ShowRequirements();
   }
   emit designStarted(kind);
 }
@@ -631,7 +631,7 @@ void TfmMain::Copytoclipboard1Click() {
   QWidget* page = pages_->currentWidget();
   if (!page || page == startPage_) return;
   if (page == parEnt_) {
-    // The specification window's picture is its results table, and only while it shows.
+    // The entry window's picture is its results table, and only while it shows.
     if (parEnt_->ResultsShown()) QGuiApplication::clipboard()->setPixmap(parEnt_->ResultsPicture());
     return;
   }
@@ -654,7 +654,7 @@ void TfmMain::Exit1Click() {
   close();
 }
 
-// The menu and the button refresh alike while a design is being entered: a specification
+// The menu and the button refresh alike while a design is being entered: a set of requirements
 // window left with kHz boxes under a rad/s display would mix the two units.
 void TfmMain::Hz1Click() {
   SetFrequencyUnit(FrequencyUnit::Hz);

@@ -55,11 +55,11 @@ class TfmMain : public QMainWindow {
   void UpdateCommandStates();
   // Set after a successful Calculate or a file load: the design can be saved, closed and copied.
   void SetDesignAvailable(bool available);
-  // Set while a design is being worked on (specification shown, file loaded): no Open meanwhile.
+  // Set while a design is being worked on (requirements shown, file loaded): no Open meanwhile.
   void SetDesignOpen(bool open);
   // The SPICE command belongs to the circuit calculation window and lives while it shows.
   void SetCircuitCalculationShown(bool shown);
-  // Set while the visible window shows nothing to copy (the specification window's
+  // Set while the visible window shows nothing to copy (the entry window's
   // template): the toolbar's copy button waits for the results.
   void SetCopyTargetHidden(bool hidden);
 
@@ -68,9 +68,9 @@ class TfmMain : public QMainWindow {
   void SetMessagePresenter(std::unique_ptr<MessagePresenter> presenter);
 
   // The design windows, pages of the central stack.
-  TfmParEnt* SpecificationWindow() const { return parEnt_; }
+  TfmParEnt* RequirementsWindow() const { return parEnt_; }
   GraphsPlaceholder* GraphsWindow() const { return graphs_; }
-  void ShowSpecification();
+  void ShowRequirements();
   void ShowGraphs();
 
   // Help, guidance and tools.  The help window stays open beside the design; the guidance

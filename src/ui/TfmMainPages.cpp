@@ -14,7 +14,7 @@ namespace tavrin::ui {
 // ---------------------------------------------------------------------------------------
 // The design windows
 
-void TfmMain::ShowSpecification() {
+void TfmMain::ShowRequirements() {
   pages_->setCurrentWidget(parEnt_);
   parEnt_->UpdateCopyCommand();
 }

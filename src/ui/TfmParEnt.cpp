@@ -306,7 +306,7 @@ QWidget* TfmParEnt::BuildTabs() {
   r->addWidget(resultsNote_);
   auto* legend = Named(new QLabel(QStringLiteral(
                            "<b>Order</b> is the number of poles each approximation needs to meet the "
-                           "specification, and <b>Circuit stages</b> the op-amp sections that build it. "
+                           "requirements, and <b>Circuit stages</b> the op-amp sections that build it. "
                            "<b>Max. pole Qp</b> is the highest pole Q: the higher it is, the more a stage "
                            "depends on exact component values. Lower order and lower Q make a simpler, "
                            "more forgiving filter; Next lets you compare the responses.")),
@@ -375,7 +375,7 @@ void TfmParEnt::OpenForKind(FilterKind kind) {
   NumEdit3->setText(Text(defaults.pass));
   NumEdit4->setText(Text(defaults.stop));
   NumEdit5->setText(Text(defaults.center));
-  // The specification starts from the same values, so a file saved now reads back as shown.
+  // The requirements starts from the same values, so a file saved now reads back as shown.
   s.spec.apbEntered = core::ParseReal(defaults.apb);
   s.spec.asbEntered = core::ParseReal(defaults.asb);
   s.spec.passEntered = core::ParseReal(defaults.pass);
@@ -667,7 +667,7 @@ void TfmParEnt::BitBtn3Click() {
 }
 
 void TfmParEnt::BitBtn4Click() {
-  main_.ShowHelp(QStringLiteral("specification.html"));
+  main_.ShowHelp(QStringLiteral("requirements.html"));
 }
 
 }  // namespace tavrin::ui

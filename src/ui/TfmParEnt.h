@@ -1,4 +1,4 @@
-// The specification window: the user types the attenuations, the edge frequencies (or
+// The entry window: the user types the attenuations, the edge frequencies (or
 // bandwidths and center) and the overall gain of a lowpass, highpass, bandpass or bandstop
 // filter, presses Calculate and compares the five approximations in the results tab.
 // It is a page of the main window; the main window opens it for a kind.

@@ -55,7 +55,7 @@ TEST(Calculate, TypicalLowpassTable) {
   EXPECT_TRUE(testing::AllFinite(st));
 }
 
-TEST(Calculate, BesselReachesAModestSpecification) {
+TEST(Calculate, BesselReachesAModestRequirements) {
   const testing::Run run = Calc(Entries(FilterKind::Lowpass, "3.0103", "20", "1000", "4000"));
   ASSERT_EQ(run.outcome.status, CalculateStatus::Completed);
   EXPECT_FALSE(run.state->results[4].tooHigh);

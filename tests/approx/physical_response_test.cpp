@@ -117,7 +117,7 @@ void CheckSlot(const core::DesignState& st, int slot, const std::string& name) {
     }
   }
 
-  // With the order computed from the specification, the whole stopband keeps asb; a forced
+  // With the order computed from the requirements, the whole stopband keeps asb; a forced
   // order promises asb only for the Inverse Chebyshev slot, which reports the asb it reaches.
   if (!spec.forceOrder || slot == 2) {
     double stopMax = 0;
@@ -126,7 +126,7 @@ void CheckSlot(const core::DesignState& st, int slot, const std::string& name) {
   }
 }
 
-TEST(PhysicalResponse, EverySlotMeetsItsSpecification) {
+TEST(PhysicalResponse, EverySlotMeetsItsRequirements) {
   const std::vector<Spec> specs = {
       {FilterKind::Lowpass, "0.5", "30", "1000", "2000", "2", 0},
       {FilterKind::Lowpass, "0.1", "60", "1000", "1500", "2", 0},

@@ -17,7 +17,7 @@ namespace {
 
 using core::FilterKind;
 
-// A lowpass state with a normalized specification, as Calculate leaves it before the
+// A lowpass state with a normalized requirements, as Calculate leaves it before the
 // slots are designed.
 std::unique_ptr<core::DesignState> Spec(double apb, double asb, double k, int forced = 0) {
   auto st = std::make_unique<core::DesignState>();

@@ -17,7 +17,7 @@ grep -qx "Max. pole Qp     2.2      2.9     1.6      2.0       ---" <<<"$out" ||
 grep -q "^Chebyshev: order 4" <<<"$out" || fail "Chebyshev roots section"
 grep -q "pole pair 1: -1101.77583 +/- j6385.305244 rad/s" <<<"$out" || fail "Chebyshev pole pair 1"
 
-# JSON: the specification in rad/s and every slot's roots.
+# JSON: the requirements in rad/s and every slot's roots.
 json=$("$cli" calculate lowpass --json)
 [ "$(jq -r '.kind' <<<"$json")" = lowpass ] || fail "kind"
 [ "$(jq '.selectivity' <<<"$json")" = 2 ] || [ "$(jq '.selectivity' <<<"$json")" = 2.0 ] || fail "selectivity"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# tavrin-cli calculate --batch: one JSON object per specification line, in one process.
+# tavrin-cli calculate --batch: one JSON object per requirements line, in one process.
 set -euo pipefail
 cli="$1"
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -30,14 +30,14 @@ printf 'lowpass --order 21\nlowpass\nwhatever\n' | "$cli" calculate --batch - >"
 rc=$?
 set -e
 [ "$rc" -eq 2 ] || fail "a refused line makes the exit status 2"
-[ "$(wc -l <"$work/out")" -eq 3 ] || fail "one line of output per specification"
+[ "$(wc -l <"$work/out")" -eq 3 ] || fail "one line of output per requirements"
 [ "$(sed -n 1p "$work/out" | jq -r '.error')" = "Maximum order is 20." ] || fail "error object"
 [ "$(sed -n 1p "$work/out" | jq '.line')" = 1 ] || fail "error line number"
 [ "$(sed -n 2p "$work/out" | jq -r '.kind')" = lowpass ] || fail "good line still designed"
 sed -n 3p "$work/out" | jq -e '.error | length > 0' >/dev/null || fail "unknown kind refused"
 grep -q "^line 1: Maximum order is 20.$" "$work/err" || fail "message on standard error"
 
-# Bulk: two thousand mixed specifications in one run.
+# Bulk: two thousand mixed requirement sets in one run.
 kinds=(lowpass highpass bandpass bandstop)
 for i in $(seq 0 1999); do
   k=${kinds[$((i % 4))]}

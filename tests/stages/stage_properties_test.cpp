@@ -1,4 +1,4 @@
-// Over many specifications of every kind and approximation: the stages multiply back to
+// Over many requirement sets of every kind and approximation: the stages multiply back to
 // the approximation's transfer function, and every partial cascade peaks at 1.
 #include <gtest/gtest.h>
 

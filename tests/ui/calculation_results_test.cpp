@@ -1,4 +1,4 @@
-// Calculate from the specification window and what follows from it: the results table of
+// Calculate from the entry window and what follows from it: the results table of
 // the five approximations, Next and Back, edits that take Next away, the clipboard, the
 // save prompt in front of a new design, and the unit switch rewriting the entries.
 #include <QCheckBox>
@@ -76,7 +76,7 @@ void CalculationResultsTest::cleanup() {
 
 TfmParEnt& CalculationResultsTest::Start(FilterKind kind) {
   f_->main->StartDesign(kind);
-  return *f_->main->SpecificationWindow();
+  return *f_->main->RequirementsWindow();
 }
 
 void CalculationResultsTest::lowpassDefaultsFillTheTable() {
@@ -239,7 +239,7 @@ void CalculationResultsTest::nextHandsOverAndBackKeepsResults() {
   QVERIFY(summary->text().contains(QStringLiteral("Elliptic")));
   QVERIFY(summary->text().contains(QStringLiteral("N = 3")));
 
-  // Back shows the specification window as it was left; nothing is stale any more.
+  // Back shows the entry window as it was left; nothing is stale any more.
   Click(*w.GraphsWindow(), "BackBtn");
   QCOMPARE(w.Pages()->currentWidget(), &p);
   QVERIFY(!w.State().stepsStale);

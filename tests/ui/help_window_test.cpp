@@ -116,7 +116,7 @@ void HelpWindowTest::helpCommands() {
 
 void HelpWindowTest::everyPageResolves() {
   const QStringList pages = HelpPages();
-  // Contents, getting started, specification, approximations, results, converter, help on
+  // Contents, getting started, requirements, approximations, results, converter, help on
   // help, and the thirteen guidance pages.
   QVERIFY2(pages.size() >= 20, qPrintable(pages.join(QLatin1Char(' '))));
   tavrin::ui::TfmMain& w = *f_->main;
@@ -178,7 +178,7 @@ void HelpWindowTest::search_data() {
                               << "strategy/passband-ripple.html"
                               << "approximations.html";
   QTest::newRow("a message") << "Invalid Number"
-                             << "specification.html"
+                             << "requirements.html"
                              << "";
   QTest::newRow("two words anywhere") << "Bessel delay"
                                       << ""
@@ -222,9 +222,9 @@ void HelpWindowTest::search() {
 void HelpWindowTest::helpButtonOpensItsPage() {
   tavrin::ui::TfmMain& w = *f_->main;
   w.StartDesign(tavrin::core::FilterKind::Lowpass);
-  Click(*w.SpecificationWindow(), "BitBtn4");
+  Click(*w.RequirementsWindow(), "BitBtn4");
   QVERIFY(w.Help() && w.Help()->isVisible());
-  QCOMPARE(w.Help()->CurrentPage(), QStringLiteral("specification.html"));
+  QCOMPARE(w.Help()->CurrentPage(), QStringLiteral("requirements.html"));
 }
 
 void HelpWindowTest::strategyTopics() {
@@ -253,7 +253,7 @@ void HelpWindowTest::strategyButtons_data() {
   QTest::addColumn<QString>("window");
   QTest::addColumn<QString>("button");
   QTest::addColumn<int>("page");
-  QTest::newRow("specification") << "TfmParEnt"
+  QTest::newRow("requirements") << "TfmParEnt"
                                  << "BitBtn2" << 0;
   QTest::newRow("graphs") << "GraphsPage"
                           << "StrategyBtn" << 3;
@@ -267,8 +267,8 @@ void HelpWindowTest::strategyButtons() {
   w.show();
   w.StartDesign(tavrin::core::FilterKind::Highpass);
   if (window == QLatin1String("GraphsPage")) {
-    Click(*w.SpecificationWindow(), "CalcBtn");
-    Click(*w.SpecificationWindow(), "BitBtn1");
+    Click(*w.RequirementsWindow(), "CalcBtn");
+    Click(*w.RequirementsWindow(), "BitBtn1");
   }
   Click(*Find<QWidget>(w, window), button);
   auto* strategy = w.findChild<TfmStrategy*>();

@@ -85,7 +85,7 @@ TEST(SpecEntry, SelectivityAndForcedEdgesPerKind) {
   }
 }
 
-TEST(SpecEntry, ForcedOrderKeepsAsbAndStopEntriesOfThePreviousSpecification) {
+TEST(SpecEntry, ForcedOrderKeepsAsbAndStopEntriesOfThePreviousRequirements) {
   core::FilterSpec previous;
   previous.asb = 77;
   previous.asbEntered = 66;

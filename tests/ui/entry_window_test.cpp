@@ -1,4 +1,4 @@
-// The specification window as the user meets it: what each kind of design opens with,
+// The entry window as the user meets it: what each kind of design opens with,
 // the labels of each kind and display unit, the key filters of the number fields, the
 // forced order, and every refusal of Calculate with its message, beep and focus.
 #include <QCheckBox>
@@ -21,7 +21,7 @@ using uitest::Find;
 using uitest::Items;
 using uitest::Type;
 
-class SpecificationWindowTest : public QObject {
+class RequirementsWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -46,25 +46,25 @@ class SpecificationWindowTest : public QObject {
   std::unique_ptr<uitest::Fixture> f_;
 };
 
-void SpecificationWindowTest::init() {
+void RequirementsWindowTest::init() {
   f_ = std::make_unique<uitest::Fixture>();
 }
 
-void SpecificationWindowTest::cleanup() {
+void RequirementsWindowTest::cleanup() {
   f_.reset();
 }
 
-TfmParEnt& SpecificationWindowTest::Start(const QString& command) {
+TfmParEnt& RequirementsWindowTest::Start(const QString& command) {
   tavrin::ui::TfmMain& w = f_->main ? *f_->main : f_->Make();
   if (command.endsWith(QLatin1String("Btn"))) {
     QTest::mouseClick(Find<QToolButton>(w, command), Qt::LeftButton);
   } else {
     Find<QAction>(w, command)->trigger();
   }
-  return *w.SpecificationWindow();
+  return *w.RequirementsWindow();
 }
 
-void SpecificationWindowTest::startEachKind_data() {
+void RequirementsWindowTest::startEachKind_data() {
   QTest::addColumn<QString>("command");
   QTest::addColumn<int>("kind");
   QTest::addColumn<QString>("title");
@@ -91,7 +91,7 @@ void SpecificationWindowTest::startEachKind_data() {
                                    << "1" << true;
 }
 
-void SpecificationWindowTest::startEachKind() {
+void RequirementsWindowTest::startEachKind() {
   QFETCH(QString, command);
   QFETCH(int, kind);
   QFETCH(QString, title);
@@ -145,7 +145,7 @@ void SpecificationWindowTest::startEachKind() {
   QVERIFY(!Find<QToolButton>(w, "CopyBtn")->isEnabled());
 }
 
-void SpecificationWindowTest::labelsByKindAndUnit_data() {
+void RequirementsWindowTest::labelsByKindAndUnit_data() {
   QTest::addColumn<QString>("command");
   QTest::addColumn<bool>("radians");
   QTest::addColumn<QStringList>("labels");
@@ -167,7 +167,7 @@ void SpecificationWindowTest::labelsByKindAndUnit_data() {
                                   << rad;
 }
 
-void SpecificationWindowTest::labelsByKindAndUnit() {
+void RequirementsWindowTest::labelsByKindAndUnit() {
   QFETCH(QString, command);
   QFETCH(bool, radians);
   QFETCH(QStringList, labels);
@@ -184,7 +184,7 @@ void SpecificationWindowTest::labelsByKindAndUnit() {
   }
 }
 
-void SpecificationWindowTest::gainDefaultFollowsGraphSetting() {
+void RequirementsWindowTest::gainDefaultFollowsGraphSetting() {
   tavrin::ui::TfmMain& w = f_->Make();
   TfmParEnt& p = Start("Lowpass1");
   QCOMPARE(Edit(p, "NumEdit6")->text(), QStringLiteral("0"));
@@ -197,7 +197,7 @@ void SpecificationWindowTest::gainDefaultFollowsGraphSetting() {
   QCOMPARE(Find<QComboBox>(p, "CB4")->currentText(), QStringLiteral("V/V"));
 }
 
-void SpecificationWindowTest::keyFilters_data() {
+void RequirementsWindowTest::keyFilters_data() {
   QTest::addColumn<QString>("field");
   QTest::addColumn<QString>("typed");
   QTest::addColumn<QString>("text");
@@ -219,7 +219,7 @@ void SpecificationWindowTest::keyFilters_data() {
                                              << "12" << 0;
 }
 
-void SpecificationWindowTest::keyFilters() {
+void RequirementsWindowTest::keyFilters() {
   QFETCH(QString, field);
   QFETCH(QString, typed);
   QFETCH(QString, text);
@@ -240,7 +240,7 @@ void SpecificationWindowTest::keyFilters() {
   QCOMPARE(f_->log.count(QStringLiteral("beep")), beeps);
 }
 
-void SpecificationWindowTest::enterMovesToNextField() {
+void RequirementsWindowTest::enterMovesToNextField() {
   TfmParEnt& p = Start("Lowpass1");
   QVERIFY(f_->ShowActive());
   QLineEdit* apb = Edit(p, "NumEdit1");
@@ -253,7 +253,7 @@ void SpecificationWindowTest::enterMovesToNextField() {
   QVERIFY(f_->log.isEmpty());
 }
 
-void SpecificationWindowTest::forceOrderTogglesStopband() {
+void RequirementsWindowTest::forceOrderTogglesStopband() {
   TfmParEnt& p = Start("Lowpass1");
   QVERIFY(f_->ShowActive());
   Click(p, "CalcBtn");
@@ -281,7 +281,7 @@ void SpecificationWindowTest::forceOrderTogglesStopband() {
   QVERIFY(!Edit(p, "IntEdit1")->isEnabled());
 }
 
-void SpecificationWindowTest::refusals_data() {
+void RequirementsWindowTest::refusals_data() {
   QTest::addColumn<QString>("command");
   QTest::addColumn<QStringList>("entries");  // "field=text", typed in this order
   QTest::addColumn<QString>("order");        // forced order; null when not forced
@@ -357,7 +357,7 @@ void SpecificationWindowTest::refusals_data() {
                             << "NumEdit6" << true;
 }
 
-void SpecificationWindowTest::refusals() {
+void RequirementsWindowTest::refusals() {
   QFETCH(QString, command);
   QFETCH(QStringList, entries);
   QFETCH(QString, order);
@@ -412,7 +412,7 @@ void SpecificationWindowTest::refusals() {
   QVERIFY(!Find<QAction>(*f_->main, "Savedesign1")->isEnabled());
 }
 
-void SpecificationWindowTest::gainUnitChangeResetsGain() {
+void RequirementsWindowTest::gainUnitChangeResetsGain() {
   TfmParEnt& p = Start("Lowpass1");
   Click(p, "CalcBtn");
   QVERIFY(Find<QPushButton>(p, "BitBtn1")->isEnabled());
@@ -424,5 +424,5 @@ void SpecificationWindowTest::gainUnitChangeResetsGain() {
   QCOMPARE(Edit(p, "NumEdit6")->text(), QStringLiteral("0"));
 }
 
-QTEST_MAIN(SpecificationWindowTest)
-#include "specification_window_test.moc"
+QTEST_MAIN(RequirementsWindowTest)
+#include "entry_window_test.moc"
