@@ -3,6 +3,7 @@
 // Per member, the analysis evaluator: the stage's transfer function from its component
 // values, ideal op-amps.
 #include "circuits/CircuitEquations.h"
+#include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
 
 namespace tavrin::circuits {
@@ -52,6 +53,11 @@ constexpr AnalysisEntry kAnalysis[] = {
 
 std::span<const AnalysisEntry> FriendSabAnalysis() {
   return kAnalysis;
+}
+
+// Design routines of this family are added here as they are written.
+std::span<const DesignEntry> FriendSabDesigns() {
+  return {};
 }
 
 }  // namespace tavrin::circuits

@@ -3,6 +3,7 @@
 // Per member, the analysis evaluator: the stage's transfer function from its component
 // values, ideal op-amps.
 #include "circuits/CircuitEquations.h"
+#include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
 
 namespace tavrin::circuits {
@@ -72,6 +73,11 @@ constexpr AnalysisEntry kAnalysis[] = {
 
 std::span<const AnalysisEntry> MultipleFeedbackAnalysis() {
   return kAnalysis;
+}
+
+// Design routines of this family are added here as they are written.
+std::span<const DesignEntry> MultipleFeedbackDesigns() {
+  return {};
 }
 
 }  // namespace tavrin::circuits

@@ -4,6 +4,7 @@
 // Per member, the analysis evaluator: the stage's transfer function from its component
 // values, ideal op-amps.
 #include "circuits/CircuitEquations.h"
+#include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
 
 namespace tavrin::circuits {
@@ -89,6 +90,11 @@ constexpr AnalysisEntry kAnalysis[] = {
 
 std::span<const AnalysisEntry> SallenKeyAnalysis() {
   return kAnalysis;
+}
+
+// Design routines of this family are added here as they are written.
+std::span<const DesignEntry> SallenKeyDesigns() {
+  return {};
 }
 
 }  // namespace tavrin::circuits
