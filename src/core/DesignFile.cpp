@@ -475,7 +475,7 @@ double RepairedEntry(double radPerSec, std::int16_t unitIndex, FrequencyUnit uni
   return radPerSec * perUnit / Pow10(3.0 * unitIndex);
 }
 
-void ApplyHeader(const Header& h, DesignState& s) {
+void ApplyHeader(const Header& h, DesignFileFormat format, DesignState& s) {
   FilterSpec& sp = s.spec;
   ComponentCharacteristics& c = s.characteristics;
   double* targets[] = {&sp.asb, &sp.apb, &sp.wsb, &sp.wpb, &sp.w0, &sp.bp, &sp.bs, &sp.selectivity,
@@ -497,7 +497,11 @@ void ApplyHeader(const Header& h, DesignState& s) {
 
   if (sp.apbEntered == 0) sp.apbEntered = sp.apb;
   if (sp.asbEntered == 0) sp.asbEntered = sp.asb;
-  const auto placeholder = [](double v) { return v == 1 || v == 2; };
+  // Only the older formats wrote 1 or 2 as placeholders.  In a current file those are the
+  // user's own entries (the defaults among them) and are kept as they are: rebuilt, a
+  // bandwidth of 2 would come back as a band edge.
+  const bool older = format != DesignFileFormat::Current;
+  const auto placeholder = [older](double v) { return older && (v == 1 || v == 2); };
   if (placeholder(sp.passEntered)) sp.passEntered = RepairedEntry(sp.wpb, sp.passUnit, s.frequencyUnit);
   if (placeholder(sp.stopEntered)) sp.stopEntered = RepairedEntry(sp.wsb, sp.stopUnit, s.frequencyUnit);
   if (placeholder(sp.centerEntered))
@@ -582,7 +586,7 @@ DesignReadResult DecodeDesignFile(const std::vector<std::uint8_t>& bytes, Design
     return fail("it ends early");
 
   ApplyFlagText(h.flags, *s);
-  ApplyHeader(h, *s);
+  ApplyHeader(h, result.format, *s);
   s->modified = false;
   s->stepsStale = false;
   for (int st = 1; st <= h.stages; ++st) {

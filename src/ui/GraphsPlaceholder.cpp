@@ -66,6 +66,13 @@ void GraphsPlaceholder::showEvent(QShowEvent* event) {
 
 void GraphsPlaceholder::Refresh() {
   const core::DesignState& s = main_.State();
+  if (s.spec.kind == core::FilterKind::UserDefined) {
+    // A user-defined filter has one function of its own, no approximations to choose from.
+    summary_->setText(QStringLiteral("<p>The response graphs of the user-defined filter follow here.</p>"
+                                     "<ul><li><b>User-defined filter</b>: N = %1</li></ul>")
+                          .arg(s.results[0].order));
+    return;
+  }
   QString text = QStringLiteral(
       "<p>The response graphs of the approximations follow here. "
       "These approximations can be chosen:</p><ul>");

@@ -2,8 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QTimer>
 
+#include "ui/FileDialogs.h"
 #include "ui/HelpWindow.h"
 #include "ui/TfmDbConv.h"
 #include "ui/TfmMain.h"
@@ -33,6 +35,8 @@ QStringList ScreenshotScenes() {
           QStringLiteral("requirements-bandstop"),
           QStringLiteral("results-lowpass"),
           QStringLiteral("results-bandstop"),
+          QStringLiteral("save-dialog"),
+          QStringLiteral("open-dialog"),
           QStringLiteral("dbconv"),
           QStringLiteral("help"),
           QStringLiteral("strategy")};
@@ -62,6 +66,17 @@ bool SaveSceneScreenshot(TfmMain& main, const QString& scene, const QString& fil
                                                               : core::FilterKind::Bandstop);
     main.RequirementsWindow()->CalcBtnClick();
     return Save(main, fileName);
+  }
+  if (scene == QLatin1String("save-dialog") || scene == QLatin1String("open-dialog")) {
+    const bool save = scene.startsWith(QLatin1String("save"));
+    if (save) {
+      main.StartDesign(core::FilterKind::Lowpass);
+      main.RequirementsWindow()->CalcBtnClick();
+    }
+    const std::unique_ptr<QFileDialog> dialog =
+        MakeFileDialog(&main, save ? main.SaveDesignRequest() : main.OpenDesignRequest(), save);
+    dialog->show();
+    return Save(*dialog, fileName);
   }
   if (scene == QLatin1String("dbconv")) {
     TfmDbConv converter(main.Presenter(), &main);

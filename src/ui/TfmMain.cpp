@@ -102,7 +102,8 @@ QString RecentCaption(int number, const std::string& path) {
 TfmMain::TfmMain(QWidget* parent)
     : QMainWindow(parent),
       state_(std::make_unique<core::DesignState>()),
-      presenter_(std::make_unique<MessagePresenter>()) {
+      presenter_(std::make_unique<MessagePresenter>()),
+      fileDialogs_(std::make_unique<FileDialogs>()) {
   setObjectName(QStringLiteral("fmMain"));
   BuildMenus();
   BuildToolbar();
@@ -470,7 +471,9 @@ void TfmMain::RebuildRecentFileMenu() {
     auto* action = new QAction(RecentCaption(number, path), fileMenu_);
     action->setObjectName(QStringLiteral("RecentFile%1").arg(number));
     const QString fileName = QString::fromStdString(path);
-    connect(action, &QAction::triggered, this, [this, fileName] { emit recentFileRequested(fileName); });
+    // Queued: reading the file rebuilds this very menu, action included.
+    connect(action, &QAction::triggered, this, [this, fileName] { OpenRecentFile(fileName); },
+            Qt::QueuedConnection);
     fileMenu_->insertAction(Exit1_, action);
     recentActions_.push_back(action);
   }
@@ -519,8 +522,13 @@ void TfmMain::SetMessagePresenter(std::unique_ptr<MessagePresenter> presenter) {
   presenter_ = std::move(presenter);
 }
 
+void TfmMain::SetFileDialogs(std::unique_ptr<FileDialogs> dialogs) {
+  fileDialogs_ = std::move(dialogs);
+}
+
 void TfmMain::UpdateWindowTitle() {
-  setWindowTitle(state_->fileName.empty() ? Text(kUntitled) : QString::fromStdString(state_->fileName));
+  setWindowTitle(state_->fileName.empty() ? Text(kUntitled)
+                                          : QStringLiteral(": ") + QString::fromStdString(state_->fileName));
 }
 
 void TfmMain::SetFrequencyUnit(FrequencyUnit unit) {
@@ -562,10 +570,9 @@ QMessageBox::StandardButton TfmMain::AskSaveQuestion(const QString& text) {
                                  approx::MessageButtons::YesNoCancel));
 }
 
-bool TfmMain::SaveDesign(bool /*askName*/) {
-  ShowMessage(*presenter_, this,
-              MakeMessage("Saving designs is not available yet.", approx::MessageKind::Information));
-  return false;
+bool TfmMain::SaveDesign(bool askName) {
+  if (askName || state_->fileName.empty()) return SaveDesignAs();
+  return WriteDesign(QString::fromStdString(state_->fileName));
 }
 
 void TfmMain::ResetDesign() {
@@ -612,7 +619,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 // Handlers
 
 void TfmMain::open1Click() {
-  emit openDesignRequested();
+  OpenDesign();
 }
 
 void TfmMain::Savedesign1Click() {

@@ -11,9 +11,11 @@
 #include <optional>
 #include <vector>
 
+#include "core/DesignFile.h"
 #include "core/DesignState.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
+#include "ui/FileDialogs.h"
 #include "ui/MessageBoxes.h"
 
 class QAction;
@@ -66,6 +68,8 @@ class TfmMain : public QMainWindow {
   // Every message box of the windows goes through the presenter; tests put their own in.
   MessagePresenter& Presenter() { return *presenter_; }
   void SetMessagePresenter(std::unique_ptr<MessagePresenter> presenter);
+  // The open and save dialogs go through one object too.
+  void SetFileDialogs(std::unique_ptr<FileDialogs> dialogs);
 
   // The design windows, pages of the central stack.
   TfmParEnt* RequirementsWindow() const { return parEnt_; }
@@ -85,7 +89,25 @@ class TfmMain : public QMainWindow {
 
   // The recent-file entries of the File menu, from the settings' list.
   void RebuildRecentFileMenu();
+  // Puts a file at the top of the recent list (an equal entry further down goes) and
+  // rebuilds the menu.
+  void AddRecentFile(const std::string& path);
   void UpdateWindowTitle();
+
+  // The design file commands.  Open Design asks for a file; OpenRecentFile asks about the
+  // design in hand first.  Both end in OpenDesignFile, which reads the file and restores
+  // the windows of the design up to the step it was saved at; false when nothing was opened.
+  void OpenDesign();
+  void OpenRecentFile(const QString& path);
+  bool OpenDesignFile(const QString& path);
+  // Save Design As: asks for a name (and whether to overwrite), then writes.
+  bool SaveDesignAs();
+  // Writes the design to the path; on success it becomes the design's file.
+  bool WriteDesign(const QString& path);
+  // The folder the file dialogs start in, and what the two dialogs are asked to show.
+  QString DesignsFolder() const;
+  FileDialogRequest SaveDesignRequest() const;
+  FileDialogRequest OpenDesignRequest() const;
 
   // Switches the display unit: the state, the menu checks and the unit button's picture.
   void SetFrequencyUnit(core::FrequencyUnit unit);
@@ -115,8 +137,8 @@ class TfmMain : public QMainWindow {
   void frequencyUnitChanged(bool refreshWindows);
   void pairingModeChanged(bool automatic);
   void cascadingModeChanged(bool automatic);
-  void openDesignRequested();
-  void recentFileRequested(const QString& fileName);
+  // A design file was read and its windows restored.
+  void designOpened(const QString& fileName);
   void printRequested();
   void asciiFileRequested();
   void spiceNetlistRequested();
@@ -148,6 +170,8 @@ class TfmMain : public QMainWindow {
   void LoadPreferences();
   void ShowPreferences();
   void PlaceOnScreen();
+  // After a file was read: the kind, the options and the design windows.
+  void RestoreDesignWindows(const core::DesignReadResult& read);
 
   // Menu and toolbar handlers.
   void open1Click();
@@ -185,6 +209,7 @@ class TfmMain : public QMainWindow {
   GraphsPlaceholder* graphs_ = nullptr;
   HelpWindow* help_ = nullptr;
   std::unique_ptr<MessagePresenter> presenter_;
+  std::unique_ptr<FileDialogs> fileDialogs_;
   QLabel* statusTitle_ = nullptr;
 
   // File menu

@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "core/NumberFormat.h"
 #include "response/ResponseSetup.h"
@@ -355,18 +356,12 @@ void TfmParEnt::OpenForKind(FilterKind kind) {
   s.spec.kind = kind;
   main_.SetDesignOpen(true);
 
-  kindTitle_->setText(Text(KindTitle(kind)));
-  kindIcon_->setPixmap(MakeIcon(KindIcon(kind)).pixmap(QSize(36, 36), devicePixelRatioF()));
+  SetKindHeader(kind);
   ApplyForceOrder(false);
   CheckBox1->setChecked(false);
   IntEdit1->clear();
   SetGainDefault();
   FillUnitBoxes();
-  picture_->SetKind(kind);
-  const bool band = IsBand(kind);
-  centerLabel_->setVisible(band);
-  NumEdit5->setVisible(band);
-  CB3->setVisible(band);
   SetLabels();
 
   const approx::SpecEntries defaults = approx::DefaultEntries(kind, s.frequencyUnit, s.idealGraph.gainInDb);
@@ -388,6 +383,67 @@ void TfmParEnt::OpenForKind(FilterKind kind) {
   UpdatePicture();
   NumEdit1->setFocus();
   NumEdit1->selectAll();
+}
+
+void TfmParEnt::SetKindHeader(FilterKind kind) {
+  kindTitle_->setText(Text(KindTitle(kind)));
+  kindIcon_->setPixmap(MakeIcon(KindIcon(kind)).pixmap(QSize(36, 36), devicePixelRatioF()));
+  picture_->SetKind(kind);
+  const bool band = IsBand(kind);
+  centerLabel_->setVisible(band);
+  NumEdit5->setVisible(band);
+  CB3->setVisible(band);
+}
+
+void TfmParEnt::RestoreDesign() {
+  core::DesignState& s = main_.State();
+  const core::FilterSpec& sp = s.spec;
+  main_.SetDesignOpen(true);
+  SetKindHeader(sp.kind);
+  FillUnitBoxes();
+  const std::array<std::pair<QComboBox*, int>, 3> boxes = {
+      {{CB1, sp.passUnit}, {CB2, sp.stopUnit}, {CB3, sp.centerUnit}}};
+  for (const auto& [box, index] : boxes) {
+    const QSignalBlocker quiet(box);
+    box->setCurrentIndex(std::clamp(index, 0, box->count() - 1));
+  }
+  SetLabels();
+
+  auto entered = [](double v) { return Text(core::TrimZeros(core::TrimLeadingBlanks(core::FormatFixed(v, 1, 3)))); };
+  NumEdit1->setText(entered(sp.apbEntered));
+  NumEdit2->setText(entered(sp.asbEntered));
+  NumEdit3->setText(entered(sp.passEntered));
+  NumEdit4->setText(entered(sp.stopEntered));
+  NumEdit5->setText(entered(sp.centerEntered));
+  const bool db = s.idealGraph.gainInDb;
+  CB4->setCurrentIndex(db ? 1 : 0);
+  NumEdit6->setText(entered(db && sp.overallGain > 0 ? 20.0 * std::log10(sp.overallGain) : sp.overallGain));
+
+  {
+    const QSignalBlocker quiet(CheckBox1);
+    CheckBox1->setChecked(sp.forceOrder);
+  }
+  ApplyForceOrder(sp.forceOrder);
+  if (sp.forceOrder) {
+    IntEdit1->setText(QString::number(sp.forcedOrder));
+  } else {
+    IntEdit1->clear();
+  }
+
+  approx::SummarizeSlots(s);
+  ShowTable(approx::BuildResultsTable(s));
+  // Beyond the choice of an approximation the graphs are restored and Next leads to them.
+  // Before it there is nothing derived to go back to, so Next starts the steps afresh
+  // from the restored results, as after a Calculate.
+  const bool anyResult = std::any_of(s.results.begin(), s.results.end(),
+                                     [](const core::ApproxResult& r) { return r.order > 0; });
+  if (s.designStep > 2) {
+    SetNextEnabled(true);
+  } else {
+    s.stepsStale = anyResult && !s.nextDisabled;
+    SetNextEnabled(s.stepsStale);
+  }
+  UpdatePicture();
 }
 
 void TfmParEnt::SetLabels() {
@@ -460,8 +516,20 @@ void TfmParEnt::RefreshForUnit() {
     f.ok = FieldNumber(f.edit->text(), value);
     f.rad = value * approx::EntryUnitFactor(BoxUnit(f.box));
   }
+  // The stored entries follow, so that a design saved now reads back naming the same
+  // frequencies in the unit now shown.
+  core::FilterSpec& sp = main_.State().spec;
+  const bool wasRadians = BoxUnit(CB1) == EntryUnit::RadPerSec || BoxUnit(CB1) == EntryUnit::kRadPerSec;
+  const FrequencyUnit previous = wasRadians ? FrequencyUnit::RadPerSec : FrequencyUnit::Hz;
+  const std::array<std::pair<double*, std::int16_t*>, 3> stored = {
+      {{&sp.passEntered, &sp.passUnit}, {&sp.stopEntered, &sp.stopUnit}, {&sp.centerEntered, &sp.centerUnit}}};
   FillUnitBoxes();
   SetLabels();
+  for (const auto& [value, index] : stored) {
+    const double rad = *value * approx::EntryUnitFactor(approx::UnitForBox(previous, *index));
+    *value = rad / approx::EntryUnitFactor(approx::UnitForBox(main_.State().frequencyUnit, 1));
+    *index = 1;
+  }
   for (const Field& f : fields) {
     if (!f.ok) continue;
     const double value = f.rad / approx::EntryUnitFactor(BoxUnit(f.box));
@@ -605,21 +673,22 @@ void TfmParEnt::CalcBtnClick() {
   ShowOutcome(outcome);
 }
 
+void TfmParEnt::ShowTable(const approx::ResultsTable& table) {
+  results_->SetTable(table);
+  bool excluded = false;
+  for (int slot = 0; slot < core::kSlotCount; ++slot) excluded = excluded || results_->CellIsRed(7, slot);
+  resultsNote_->setText(excluded ? QStringLiteral("An approximation marked in red needs a pole Q above 300, "
+                                                  "more than a real circuit can hold; it cannot be chosen.")
+                                 : QString());
+  resultsNote_->setVisible(excluded);
+  ShowResultsTab(true);
+}
+
 void TfmParEnt::ShowOutcome(const approx::CalculateOutcome& outcome) {
   using approx::CalculateStatus;
   if (outcome.status == CalculateStatus::Cancelled) return;
 
-  if (outcome.showResults) {
-    results_->SetTable(outcome.table);
-    bool excluded = false;
-    for (int slot = 0; slot < core::kSlotCount; ++slot) excluded = excluded || results_->CellIsRed(7, slot);
-    resultsNote_->setText(excluded
-                              ? QStringLiteral("An approximation marked in red needs a pole Q above 300, "
-                                               "more than a real circuit can hold; it cannot be chosen.")
-                              : QString());
-    resultsNote_->setVisible(excluded);
-    ShowResultsTab(true);
-  }
+  if (outcome.showResults) ShowTable(outcome.table);
   const bool resultsStand =
       outcome.status == CalculateStatus::Completed || outcome.status == CalculateStatus::GainRefused;
   // A refusal after the slots were cleared, a failed design or a design without any result

@@ -39,6 +39,9 @@ class TfmParEnt : public QWidget {
   // The display unit changed: labels and unit boxes follow, and every frequency entry is
   // rewritten so that it names the same frequency in the new unit.
   void RefreshForUnit();
+  // A design file was read: the window shows its requirements as they were entered, its
+  // units and forced order, and the results table drawn again from the restored slots.
+  void RestoreDesign();
   // A design was dropped: no results any more, the template shows.
   void ResetResults();
   // Tells the main window whether its copy button has something to copy here.
@@ -77,6 +80,8 @@ class TfmParEnt : public QWidget {
   void ShowResultsTab(bool select);
   void UpdatePicture();
   void ShowOutcome(const approx::CalculateOutcome& outcome);
+  void ShowTable(const approx::ResultsTable& table);
+  void SetKindHeader(core::FilterKind kind);
   QWidget* FieldFor(approx::EntryField field) const;
 
   TfmMain& main_;

@@ -380,12 +380,25 @@ TEST(DesignFile, OlderEntriesAreRepairedFromTheValuesInUse) {
   s->spec.passEntered = 0;
   s->spec.passUnit = 0;
   s->spec.bp = 2 * 3.14159265358979323846 * 300;
+  s->spec.stopEntered = 1;  // a user's own 1 kHz in a current file
+  s->spec.stopUnit = 1;
+  Bytes b = EncodeDesignFile(*s);
+  SetVersion(b, "KQP20");
   auto back = std::make_unique<DesignState>();
-  ASSERT_TRUE(DecodeDesignFile(EncodeDesignFile(*s), *back).ok());
+  ASSERT_TRUE(DecodeDesignFile(b, *back).ok());
   EXPECT_EQ(back->spec.apbEntered, RoundToSixByteReal(0.5));
   EXPECT_EQ(back->spec.asbEntered, 45);
   EXPECT_NEAR(back->spec.centerEntered, 5.0, 1e-9);
   EXPECT_NEAR(back->spec.passEntered, 300.0, 1e-7);
+
+  // A current file never held placeholders: a 1 or a 2 is an entry and reads back as one,
+  // while the zeros an entry can never be are still filled in.
+  auto current = std::make_unique<DesignState>();
+  ASSERT_TRUE(DecodeDesignFile(EncodeDesignFile(*s), *current).ok());
+  EXPECT_EQ(current->spec.centerEntered, 2);
+  EXPECT_EQ(current->spec.stopEntered, 1);
+  EXPECT_EQ(current->spec.asbEntered, 45);
+  EXPECT_NEAR(current->spec.passEntered, 300.0, 1e-7);
 }
 
 TEST(DesignFile, DamagedFilesAreRefusedAndTheDesignKept) {

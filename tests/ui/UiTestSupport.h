@@ -12,6 +12,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "ui/FileDialogs.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TfmMain.h"
 
@@ -50,6 +51,24 @@ class RecordingPresenter : public tavrin::ui::MessagePresenter {
   QStringList& log_;
 };
 
+// Answers the file dialogs with names given in turn (none left: the user cancels) and
+// keeps what each dialog was asked to show.
+class ScriptedFileDialogs : public tavrin::ui::FileDialogs {
+ public:
+  QStringList answers;
+  QList<tavrin::ui::FileDialogRequest> saveRequests;
+  QList<tavrin::ui::FileDialogRequest> openRequests;
+
+  QString SaveFileName(QWidget* /*parent*/, const tavrin::ui::FileDialogRequest& request) override {
+    saveRequests.push_back(request);
+    return answers.isEmpty() ? QString() : answers.takeFirst();
+  }
+  QString OpenFileName(QWidget* /*parent*/, const tavrin::ui::FileDialogRequest& request) override {
+    openRequests.push_back(request);
+    return answers.isEmpty() ? QString() : answers.takeFirst();
+  }
+};
+
 // A main window as the program makes it, with the recording presenter in place.
 class Fixture {
  public:
@@ -68,6 +87,9 @@ class Fixture {
     auto p = std::make_unique<RecordingPresenter>(log);
     presenter = p.get();
     main->SetMessagePresenter(std::move(p));
+    auto d = std::make_unique<ScriptedFileDialogs>();
+    dialogs = d.get();
+    main->SetFileDialogs(std::move(d));
     return *main;
   }
 
@@ -82,6 +104,7 @@ class Fixture {
 
   QStringList log;
   RecordingPresenter* presenter = nullptr;
+  ScriptedFileDialogs* dialogs = nullptr;
   std::unique_ptr<tavrin::ui::TfmMain> main;
 
  private:

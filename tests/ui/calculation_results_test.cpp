@@ -312,10 +312,8 @@ void CalculationResultsTest::savePromptAnswers_data() {
   QTest::addColumn<bool>("started");
   const QString question = QStringLiteral("Do you wish to save this design?");
   QTest::newRow("No starts the new design") << int(QMessageBox::No) << QStringList{question} << true;
-  // Saving is not there yet: Yes says so and keeps the design.
-  QTest::newRow("Yes cannot save yet")
-      << int(QMessageBox::Yes)
-      << QStringList{question, QStringLiteral("Saving designs is not available yet.")} << false;
+  // Yes opens the save dialog; cancelling it cancels the new design too.
+  QTest::newRow("Yes, then no file name") << int(QMessageBox::Yes) << QStringList{question} << false;
 }
 
 void CalculationResultsTest::savePromptAnswers() {
