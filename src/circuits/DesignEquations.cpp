@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "circuits/StandardValues.h"
+
 namespace tavrin::circuits {
 
 namespace {
@@ -33,16 +35,15 @@ double RecommendedGbw(double aw, double aq, double wp) {
   const double a = std::abs(aw) >= std::abs(aq) ? aw : aq;
   // The GBW at which the first-order shift reaches 5 percent, kept to a half step of its
   // leading digit so the figure reads as a part one can buy.
-  double g = std::abs(20.0 * a * wp) / (2.0 * std::numbers::pi);
+  // wp arrives as 2 pi f, so a figure meant to be a round 20000 Hz can come out a few
+  // units in the last place below it; the digit is read with that rounding allowed for,
+  // or 20000 would drop to 15000.
+  const double raw = std::abs(20.0 * a * wp) / (2.0 * std::numbers::pi);
   int k = 0;
-  while (g > 9.9999) {
-    g /= 10.0;
-    ++k;
-  }
+  while (raw / Pow10i(k) > 9.9999) ++k;
+  const double g = raw / Pow10i(k) * (1 + 1e-12);
   const double whole = std::floor(g);
-  g = g - whole >= 0.5 ? whole + 0.5 : whole;
-  for (int i = 0; i < k; ++i) g *= 10.0;
-  return g;
+  return (g - whole >= 0.5 ? whole + 0.5 : whole) * Pow10i(k);
 }
 
 void GbwTargets(DesignContext& ctx) {

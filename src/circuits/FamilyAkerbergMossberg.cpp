@@ -1,7 +1,10 @@
 // Akerberg-Mossberg sections: a two-integrator loop of three op-amps.
 //
 // Per member, the analysis evaluator: the stage's transfer function from its component
-// values, ideal op-amps.
+// values, ideal op-amps; and the design routine that solves those equations for the stage's
+// targets.
+#include <cmath>
+
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
@@ -81,15 +84,91 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
 };
 
+// ---------------------------------------------------------------------------------------
+// Design.  The loop resistors R2, R3, R4, R6 are all R0 = 1/(C1 wd) with equal integrating
+// capacitors, the damping resistor R5 = Qd R0 sets Q, and the input element alone sets the
+// gain, so every requested gain is realised.
+
+bool PartsRealisable(CircuitRecord& cr) {
+  bool ok = true;
+  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
+  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
+  return ok;
+}
+
+// The loop, integrating on C1 and `loopCap`, with the member's own first-order shifts of
+// wp and Q under single-pole op-amps (from its node equations; they depend on how the
+// gain is taken off).
+enum class AmMember { Lowpass, Highpass, Bandpass };
+
+void DesignAmLoop(DesignContext& ctx, int loopCap, AmMember member) {
+  CircuitRecord& cr = ctx.cr;
+  const double k = cr.CircuitGain;
+  const double q = ctx.target.Qp;
+  Cv(cr, loopCap) = Cv(cr, 1);
+  switch (member) {
+    case AmMember::Lowpass:
+      cr.GbwCoefWp = 1 + k / 2;
+      cr.GbwCoefQp = k / 2;
+      break;
+    case AmMember::Bandpass:
+      cr.GbwCoefWp = 1 + k / (2 * q);
+      cr.GbwCoefQp = -k / (2 * q);
+      break;
+    case AmMember::Highpass:
+      cr.GbwCoefWp = 1 - k / (2 * q);
+      cr.GbwCoefQp = q / k - k * q + k / (2 * q);
+      break;
+  }
+  GbwTargets(ctx);
+  const double r0 = 1 / (Cv(cr, 1) * cr.DesignWp);
+  for (int i : {2, 3, 4, 6}) Rv(cr, i) = r0;
+  Rv(cr, 5) = cr.DesignQp * r0;
+}
+
+// SLP13 and SBP13: the input resistor R1 against the feedback resistor the output is
+// taken across (R6 for the lowpass, the damping R5 for the bandpass), K = R[ref] / R1.
+void DesignAmResistorInput(DesignContext& ctx, int ref) {
+  CircuitRecord& cr = ctx.cr;
+  DesignAmLoop(ctx, 2, ref == 6 ? AmMember::Lowpass : AmMember::Bandpass);
+  cr.CapRatio = 1;
+  Rv(cr, 1) = Rv(cr, ref) / cr.CircuitGain;
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+void DesignSLP13(DesignContext& ctx) {
+  DesignAmResistorInput(ctx, 6);
+}
+void DesignSBP13(DesignContext& ctx) {
+  DesignAmResistorInput(ctx, 5);
+}
+
+// SHP10: the input capacitor C2 against the integrating C1, K = C2 / C1, so C2 follows the
+// gain.  R1 sits at a virtual ground and enters only through the op-amps' finite gain; it
+// takes C2 R2 / C3.
+void DesignSHP10(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  DesignAmLoop(ctx, 3, AmMember::Highpass);
+  Cv(cr, 2) = cr.CircuitGain * Cv(cr, 3);
+  cr.CapRatio = Cv(cr, 2) / Cv(cr, 1);
+  Rv(cr, 1) = Cv(cr, 2) * Rv(cr, 2) / Cv(cr, 3);
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+constexpr DesignEntry kDesigns[] = {
+    {ptSLP, 13, &DesignSLP13},
+    {ptSHP, 10, &DesignSHP10},
+    {ptSBP, 13, &DesignSBP13},
+};
+
 }  // namespace
 
 std::span<const AnalysisEntry> AkerbergMossbergAnalysis() {
   return kAnalysis;
 }
 
-// Design routines of this family are added here as they are written.
 std::span<const DesignEntry> AkerbergMossbergDesigns() {
-  return {};
+  return kDesigns;
 }
 
 }  // namespace tavrin::circuits

@@ -2,6 +2,8 @@
 //
 // Per member, the analysis evaluator: the stage's transfer function from its component
 // values, ideal op-amps.
+#include <cmath>
+
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
@@ -28,15 +30,43 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
 };
 
+// ---------------------------------------------------------------------------------------
+// Design.  Two followers, so the gain is 1 and the capacitor ratio m = C2/C1 of the set-up
+// (or of the user's choice) carries the Q: R2 = 1 / (C1 wd Qd), R1 = R2 Qd^2 / m.
+
+void DesignSLP06(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  const double qp = ctx.target.Qp;
+  const double c1 = Cv(cr, 1);
+  const double m = Cv(cr, 2) / c1;
+  cr.DesignFailed = false;
+  cr.CircuitGain = 1;
+  cr.SecondGain = 1;
+  cr.GainConstrained = true;
+  cr.CapRatio = m;
+  if (cr.ActiveComp) cr.Predistort = false;
+  cr.GbwCoefWp = qp;
+  cr.GbwCoefQp = -qp;
+  GbwTargets(ctx);
+  const double qd = cr.DesignQp;
+  Rv(cr, 2) = 1 / (c1 * cr.DesignWp * qd);
+  Rv(cr, 1) = Rv(cr, 2) * qd * qd / m;
+  cr.DesignFailed = !(m > 0) || !(Rv(cr, 1) > 0 && std::isfinite(Rv(cr, 1))) ||
+                    !(Rv(cr, 2) > 0 && std::isfinite(Rv(cr, 2)));
+}
+
+constexpr DesignEntry kDesigns[] = {
+    {ptSLP, 6, &DesignSLP06},
+};
+
 }  // namespace
 
 std::span<const AnalysisEntry> BachAnalysis() {
   return kAnalysis;
 }
 
-// Design routines of this family are added here as they are written.
 std::span<const DesignEntry> BachDesigns() {
-  return {};
+  return kDesigns;
 }
 
 }  // namespace tavrin::circuits

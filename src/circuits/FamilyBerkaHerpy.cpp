@@ -1,7 +1,10 @@
 // Berka-Herpy sections: three-op-amp biquads.
 //
 // Per member, the analysis evaluator: the stage's transfer function from its component
-// values, ideal op-amps.
+// values, ideal op-amps; and the design routine that solves those equations for the stage's
+// targets.
+#include <cmath>
+
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
@@ -93,15 +96,99 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
 };
 
+// ---------------------------------------------------------------------------------------
+// Design.  C2 = C1 and R0 = 1/(C1 wd) throughout; one resistor of the lossy integrator sets
+// Q (R8 in the lowpass and highpass, R3 in the bandpass).
+
+bool PartsRealisable(CircuitRecord& cr) {
+  bool ok = true;
+  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
+  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
+  return ok;
+}
+
+// Equal capacitors, the coefficients and the design targets; returns R0.
+double SetUpBhLoop(DesignContext& ctx, double aw, double aq) {
+  CircuitRecord& cr = ctx.cr;
+  Cv(cr, 2) = Cv(cr, 1);
+  cr.CapRatio = 1;
+  cr.GbwCoefWp = aw;
+  cr.GbwCoefQp = aq;
+  GbwTargets(ctx);
+  return 1 / (Cv(cr, 1) * cr.DesignWp);
+}
+
+void SetUnityGain(CircuitRecord& cr) {
+  cr.CircuitGain = 1;
+  cr.SecondGain = 1;
+  cr.GainConstrained = true;
+}
+
+// SLP12: all resistors R0 but R8 = Qd R0.  R1 R6 = R2 R5 keeps the numerator free of an
+// s-term.
+void DesignSLP12(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  SetUnityGain(cr);
+  const double r0 = SetUpBhLoop(ctx, 1, 0);
+  for (int k = 1; k <= 9; ++k) Rv(cr, k) = r0;
+  Rv(cr, 8) = cr.DesignQp * r0;
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+// SHP09: R2 = 2 R0, R7 = Qd R0 / 3 and R8 = Qd R0 meet R1 R5 (R7 + R8) + R2 R5 R7 = R2 R6 R8,
+// which removes the s-term a highpass numerator must not have; R9 = R0^2 / R7 then restores
+// wp.  Its first-order shifts under single-pole op-amps, from the node equations, are
+// Q/6 + 3/(2Q) and Q/6 - 3/(2Q).
+void DesignSHP09(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  SetUnityGain(cr);
+  const double q = ctx.target.Qp;
+  const double r0 = SetUpBhLoop(ctx, q / 6 + 3 / (2 * q), q / 6 - 3 / (2 * q));
+  const double qd = cr.DesignQp;
+  for (int k = 1; k <= 6; ++k) Rv(cr, k) = r0;
+  Rv(cr, 2) = 2 * r0;
+  Rv(cr, 7) = qd * r0 / 3;
+  Rv(cr, 8) = qd * r0;
+  Rv(cr, 9) = r0 * r0 / Rv(cr, 7);
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+// SBP12 (the output is in antiphase with the input at the centre frequency): the gain is
+// K = 2 a Qd R0 / (R6 + R0) with the pair R1 = R0 / a, R2 = a R0, which leaves wp and Q
+// alone.  With a = 1 (all of R1, R2, R4, R5, R7 = R0), R6 = (2 Qd / K - 1) R0 reaches no
+// further than K < 2 Qd; a larger gain takes a = K / Qd instead, which makes R6 = R0.  The
+// coefficients follow a:  aw = (a^2 + 1) / (2a), aq = (1 - a^2) / (2a).
+void DesignSBP12(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  cr.GainConstrained = !(cr.CircuitGain > 1);
+  if (cr.GainConstrained) cr.CircuitGain = 1.1;
+  const double k = cr.CircuitGain;
+  const double aCoef = k < 2 * ctx.target.Qp ? 1.0 : k / ctx.target.Qp;
+  const double r0 = SetUpBhLoop(ctx, (aCoef * aCoef + 1) / (2 * aCoef), (1 - aCoef * aCoef) / (2 * aCoef));
+  const double qd = cr.DesignQp;
+  const double a = 2 * qd / k - 1 > 0 ? 1.0 : k / qd;
+  for (int i : {4, 5, 7}) Rv(cr, i) = r0;
+  Rv(cr, 1) = r0 / a;
+  Rv(cr, 2) = a * r0;
+  Rv(cr, 3) = qd * r0;
+  Rv(cr, 6) = (2 * a * qd / k - 1) * r0;
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+constexpr DesignEntry kDesigns[] = {
+    {ptSLP, 12, &DesignSLP12},
+    {ptSHP, 9, &DesignSHP09},
+    {ptSBP, 12, &DesignSBP12},
+};
+
 }  // namespace
 
 std::span<const AnalysisEntry> BerkaHerpyAnalysis() {
   return kAnalysis;
 }
 
-// Design routines of this family are added here as they are written.
 std::span<const DesignEntry> BerkaHerpyDesigns() {
-  return {};
+  return kDesigns;
 }
 
 }  // namespace tavrin::circuits

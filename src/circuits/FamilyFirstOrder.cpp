@@ -1,8 +1,10 @@
 // First-order lowpass and highpass sections: an RC pole with a follower, a non-inverting gain stage or an
 // inverting amplifier.
 //
-// Per member, the analysis evaluator: the stage's transfer function from its component
-// values, ideal op-amps.
+// Per member, the analysis evaluator (the stage's transfer function from its component
+// values, ideal op-amps) and the design routine (component values from the corner and gain).
+#include <cmath>
+
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
@@ -82,15 +84,134 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
 };
 
+// ---------------------------------------------------------------------------------------
+// Design.  The corner wc comes in as the target wp; a first-order section has no Q and
+// offers neither predistortion nor compensation, so its bandwidth figures are cleared
+// rather than left from whatever circuit the stage had before.
+
+void FirstOrderCommon(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  cr.GbwCoefWp = 0;
+  cr.GbwCoefQp = 0;
+  cr.DesignWp = ctx.target.wp;
+  cr.DesignQp = 0;
+  cr.GbwDeviation = 0;
+  cr.MinGbw = 0;
+}
+
+// A fixed gain of 1: the follower.
+void UnityGain(CircuitRecord& cr) {
+  cr.CircuitGain = 1;
+  cr.SecondGain = 1;
+  cr.GainConstrained = true;
+}
+
+// The non-inverting stage 1 + R3/R2 cannot go below 1, and close to 1 R2 would run away,
+// so gains up to 1.1 become 1.1.
+void NonInvertingGain(CircuitRecord& cr) {
+  if (cr.CircuitGain <= 1.1) {
+    cr.CircuitGain = 1.1;
+    cr.SecondGain = cr.CircuitGain;
+    cr.GainConstrained = true;
+  } else {
+    cr.GainConstrained = false;
+  }
+}
+
+bool Positive(double x) {
+  return x > 0 && std::isfinite(x);
+}
+
+// A corner, a C1 and a gain that the equations can divide by; otherwise the design fails
+// before any value is computed from them.
+bool Realisable(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  cr.DesignFailed = !(Positive(ctx.target.wp) && Positive(Cv(cr, 1)) && Positive(cr.CircuitGain));
+  return !cr.DesignFailed;
+}
+
+// DesignFailed unless every resistor and capacitor of the circuit came out positive and
+// finite.
+void CheckValues(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  bool ok = true;
+  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Positive(Rv(cr, k));
+  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Positive(Cv(cr, k));
+  cr.DesignFailed = !ok;
+}
+
+void DesignFlp01(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  FirstOrderCommon(ctx);
+  UnityGain(cr);
+  if (!Realisable(ctx)) return;
+  Rv(cr, 1) = 1 / (Cv(cr, 1) * ctx.target.wp);
+  CheckValues(ctx);
+}
+
+void DesignFlp02(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  FirstOrderCommon(ctx);
+  NonInvertingGain(cr);
+  if (!Realisable(ctx)) return;
+  Rv(cr, 1) = 1 / (Cv(cr, 1) * ctx.target.wp);
+  Rv(cr, 2) = Rv(cr, 3) / (cr.CircuitGain - 1);
+  CheckValues(ctx);
+}
+
+void DesignFlp03(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  FirstOrderCommon(ctx);
+  cr.GainConstrained = false;
+  if (!Realisable(ctx)) return;
+  Rv(cr, 2) = 1 / (Cv(cr, 1) * ctx.target.wp);
+  Rv(cr, 1) = Rv(cr, 2) / cr.CircuitGain;
+  CheckValues(ctx);
+}
+
+void DesignFhp01(DesignContext& ctx) {
+  DesignFlp01(ctx);  // the follower's RC with R1 and C1 changing places on the schematic
+}
+
+void DesignFhp02(DesignContext& ctx) {
+  DesignFlp02(ctx);  // the same equations with R1 and C1 changing places on the schematic
+}
+
+// The gain is the capacitor ratio C1/C2, so C2 is computed and the corner set with it.
+void DesignFhp03(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  FirstOrderCommon(ctx);
+  cr.GainConstrained = false;
+  if (!Realisable(ctx)) return;
+  Cv(cr, 2) = Cv(cr, 1) / cr.CircuitGain;
+  cr.CapRatio = Cv(cr, 2) / Cv(cr, 1);
+  Rv(cr, 1) = 1 / (Cv(cr, 2) * ctx.target.wp);
+  CheckValues(ctx);
+}
+
+void DesignFhp04(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  FirstOrderCommon(ctx);
+  cr.GainConstrained = false;
+  if (!Realisable(ctx)) return;
+  Rv(cr, 1) = 1 / (Cv(cr, 1) * ctx.target.wp);
+  Rv(cr, 2) = cr.CircuitGain * Rv(cr, 1);
+  CheckValues(ctx);
+}
+
+constexpr DesignEntry kDesigns[] = {
+    {ptFLP, 1, DesignFlp01}, {ptFLP, 2, DesignFlp02}, {ptFLP, 3, DesignFlp03}, {ptFHP, 1, DesignFhp01},
+    {ptFHP, 2, DesignFhp02}, {ptFHP, 3, DesignFhp03}, {ptFHP, 4, DesignFhp04},
+};
+
 }  // namespace
 
 std::span<const AnalysisEntry> FirstOrderAnalysis() {
   return kAnalysis;
 }
 
-// Design routines of this family are added here as they are written.
 std::span<const DesignEntry> FirstOrderDesigns() {
-  return {};
+  return kDesigns;
 }
 
 }  // namespace tavrin::circuits

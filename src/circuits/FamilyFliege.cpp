@@ -1,7 +1,10 @@
 // Fliege sections: two op-amps and a two-capacitor network.
 //
 // Per member, the analysis evaluator: the stage's transfer function from its component
-// values, ideal op-amps.
+// values, ideal op-amps; and the design routine that solves those equations for the
+// stage's targets.
+#include <cmath>
+
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
@@ -84,15 +87,77 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
 };
 
+// ---------------------------------------------------------------------------------------
+// Design.  The Fliege sections have equal capacitors and a gain of 1 + R4/R5 = 2 fixed by
+// equal divider resistors.  tau2 is then the product of two resistors and C1 C2, so two
+// resistors of R0 = 1/(C1 wd) set wp, and the one resistor that tau1 alone divides by sets
+// Q at Qd R0.  A finite GBW lowers wp by twice x and leaves Q, to first order.
+
+bool PartsRealisable(CircuitRecord& cr) {
+  bool ok = true;
+  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
+  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0;
+  return ok;
+}
+
+// Equal capacitors, the fixed gain of 2 and the design targets; returns R0.
+double SetUpFliege(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  Cv(cr, 2) = Cv(cr, 1);
+  cr.CapRatio = 1;
+  cr.CircuitGain = 2;
+  cr.SecondGain = 2;
+  cr.GainConstrained = true;
+  cr.GbwCoefWp = 2;
+  cr.GbwCoefQp = 0;
+  GbwTargets(ctx);
+  return 1 / (Cv(cr, 1) * cr.DesignWp);
+}
+
+// The lowpass and the highpass differ only in the resistor that sets Q: R2 and R1.
+void DesignFliegeWithQResistor(DesignContext& ctx, int qResistor) {
+  CircuitRecord& cr = ctx.cr;
+  const double r0 = SetUpFliege(ctx);
+  for (int k = 1; k <= 5; ++k) Rv(cr, k) = r0;
+  Rv(cr, qResistor) = cr.DesignQp * r0;
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+void DesignSLP05(DesignContext& ctx) {
+  DesignFliegeWithQResistor(ctx, 2);
+}
+void DesignSHP04(DesignContext& ctx) {
+  DesignFliegeWithQResistor(ctx, 1);
+}
+
+// SBP06.  The divider is the scale pair: R4 takes the scale resistor R5's value, and
+// v = 1 + R4/R5 (the gain, 2) scales the integrator resistors.
+void DesignSBP06(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  const double r0 = SetUpFliege(ctx);
+  Rv(cr, 4) = Rv(cr, 5);
+  const double root = std::sqrt(Rv(cr, 4) / Rv(cr, 5));  // sqrt(v - 1)
+  Rv(cr, 2) = root * r0;
+  Rv(cr, 3) = root * r0;
+  Rv(cr, 1) = Rv(cr, 2) * cr.DesignQp / root;
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+constexpr DesignEntry kDesigns[] = {
+    {ptSLP, 5, &DesignSLP05},
+    {ptSHP, 4, &DesignSHP04},
+    {ptSBP, 6, &DesignSBP06},
+};
+
 }  // namespace
 
 std::span<const AnalysisEntry> FliegeAnalysis() {
   return kAnalysis;
 }
 
-// Design routines of this family are added here as they are written.
+// The notch members' routines are still to come.
 std::span<const DesignEntry> FliegeDesigns() {
-  return {};
+  return kDesigns;
 }
 
 }  // namespace tavrin::circuits

@@ -2,7 +2,10 @@
 // from a fourth summing amplifier (the notch members).
 //
 // Per member, the analysis evaluator: the stage's transfer function from its component
-// values, ideal op-amps.
+// values, ideal op-amps; and the design routine that solves those equations for the stage's
+// targets.
+#include <cmath>
+
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
@@ -148,15 +151,106 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
 };
 
+// ---------------------------------------------------------------------------------------
+// Design.  Both integrators get R0 = 1/(C1 wd) with C2 = C1, which puts wp in place on its
+// own; Q is then set by one resistor and the gain follows from Q, so every member has its
+// gain set by the design.
+
+bool PartsRealisable(CircuitRecord& cr) {
+  bool ok = true;
+  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
+  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
+  return ok;
+}
+
+// Shared by both input variants: equal capacitors, the bandwidth coefficients and the
+// design targets; returns R0.  The coefficients are each variant's own first-order shift
+// of wp and Q under single-pole op-amps, from its node equations.
+double SetUpKhnLoop(DesignContext& ctx, bool invertingInput) {
+  CircuitRecord& cr = ctx.cr;
+  const double qp = ctx.target.Qp;
+  Cv(cr, 2) = Cv(cr, 1);
+  cr.CapRatio = 1;
+  if (invertingInput) {
+    cr.GbwCoefWp = 1 - 2 / qp;
+    cr.GbwCoefQp = 2 / qp - 5 * qp;
+  } else {
+    cr.GbwCoefWp = 1 - 3 / (2 * qp);
+    cr.GbwCoefQp = 3 / (2 * qp) - 4 * qp;
+  }
+  GbwTargets(ctx);
+  return 1 / (Cv(cr, 1) * cr.DesignWp);
+}
+
+// The gain is the one the built circuit has at the Q it is solved for, so that CircuitGain
+// and the analysis agree when predistortion moves Qd away from Qp.
+void SetDesignGain(CircuitRecord& cr, double k) {
+  cr.CircuitGain = k;
+  cr.SecondGain = k;
+  cr.GainConstrained = true;
+}
+
+enum class KhnOutput { Lowpass, Highpass, Bandpass };
+
+// Non-inverting input: R3 (from the input) and R4 (from the bandpass node) meet at the
+// summer's non-inverting input, so their ratio alone sets Q: R4 = (2 Qd - 1) R0, which
+// leaves no circuit for Q <= 0.5.
+
+void DesignKhnNonInverting(DesignContext& ctx, KhnOutput output) {
+  CircuitRecord& cr = ctx.cr;
+  const double r0 = SetUpKhnLoop(ctx, false);
+  const double qd = cr.DesignQp;
+  for (int k : {1, 2, 3, 5, 6}) Rv(cr, k) = r0;
+  Rv(cr, 4) = (2 * qd - 1) * r0;
+  SetDesignGain(cr, output == KhnOutput::Bandpass ? 2 * qd - 1 : 2 - 1 / qd);
+  cr.DesignFailed = !(qd > 0.5) || !PartsRealisable(cr);
+}
+
+// Inverting input: the input and the two feedback paths meet at the summer's inverting node
+// and the divider R7/R4 feeds the bandpass node back to its non-inverting input:
+// R7 = (3 Qd - 1) R0, realisable for Qd above 1/3.
+void DesignKhnInverting(DesignContext& ctx, KhnOutput output) {
+  CircuitRecord& cr = ctx.cr;
+  const double r0 = SetUpKhnLoop(ctx, true);
+  const double qd = cr.DesignQp;
+  for (int k = 1; k <= 6; ++k) Rv(cr, k) = r0;
+  Rv(cr, 7) = (3 * qd - 1) * r0;
+  SetDesignGain(cr, output == KhnOutput::Bandpass ? qd : 1.0);
+  cr.DesignFailed = !(qd > 1.0 / 3.0) || !PartsRealisable(cr);
+}
+
+void DesignSLP08(DesignContext& ctx) {
+  DesignKhnNonInverting(ctx, KhnOutput::Lowpass);
+}
+void DesignSHP06(DesignContext& ctx) {
+  DesignKhnNonInverting(ctx, KhnOutput::Highpass);
+}
+void DesignSBP08(DesignContext& ctx) {
+  DesignKhnNonInverting(ctx, KhnOutput::Bandpass);
+}
+void DesignSLP09(DesignContext& ctx) {
+  DesignKhnInverting(ctx, KhnOutput::Lowpass);
+}
+void DesignSHP07(DesignContext& ctx) {
+  DesignKhnInverting(ctx, KhnOutput::Highpass);
+}
+void DesignSBP09(DesignContext& ctx) {
+  DesignKhnInverting(ctx, KhnOutput::Bandpass);
+}
+
+constexpr DesignEntry kDesigns[] = {
+    {ptSLP, 8, &DesignSLP08}, {ptSLP, 9, &DesignSLP09}, {ptSHP, 6, &DesignSHP06},
+    {ptSHP, 7, &DesignSHP07}, {ptSBP, 8, &DesignSBP08}, {ptSBP, 9, &DesignSBP09},
+};
+
 }  // namespace
 
 std::span<const AnalysisEntry> KhnAnalysis() {
   return kAnalysis;
 }
 
-// Design routines of this family are added here as they are written.
 std::span<const DesignEntry> KhnDesigns() {
-  return {};
+  return kDesigns;
 }
 
 }  // namespace tavrin::circuits

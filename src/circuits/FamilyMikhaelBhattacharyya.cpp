@@ -1,7 +1,10 @@
 // Mikhael-Bhattacharyya sections: three op-amps whose inverting inputs share one node.
 //
 // Per member, the analysis evaluator: the stage's transfer function from its component
-// values, ideal op-amps.
+// values, ideal op-amps; and the design routine that solves those equations for the stage's
+// targets.
+#include <cmath>
+
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
@@ -81,15 +84,115 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
 };
 
+// ---------------------------------------------------------------------------------------
+// Design.  With C2 = C1, R0 = 1/(C1 wd), q = sqrt(Q) and t = 1.6 Q^(1/4), the resistors
+// R3 = R6 = q R0 share Q between two places, and t R0 against R0/t cancels from wp, Q and
+// the gain, so t shapes only the spread and the op-amp coefficients; the input network is
+// then free to set the gain.
+
+bool PartsRealisable(CircuitRecord& cr) {
+  bool ok = true;
+  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
+  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
+  return ok;
+}
+
+// Replaces a requested gain beyond the circuit's limit by the limit; `reachable` says
+// whether the limit itself is a valid gain.
+void LimitGain(CircuitRecord& cr, double limit, bool reachable) {
+  cr.GainConstrained = reachable ? cr.CircuitGain > limit : cr.CircuitGain >= limit;
+  if (cr.GainConstrained) cr.CircuitGain = limit;
+}
+
+struct LoopValues {
+  double r0 = 0;
+  double q = 0;
+  double t = 0;
+};
+
+// Equal capacitors, the bandwidth coefficients and the design targets.  The coefficients
+// are the first-order shifts of wp and Q for single-pole op-amps, worked out from the
+// circuit's node equations with the design values in place; for this loop they depend on
+// q and t only (the input network enters through a parallel sum the design holds fixed):
+//   aw = 1/t + 1/(2q) - 1/(2q^2) - 1/q^3,   aq = t (1 + q) - 2q - aw.
+LoopValues SetUpMbLoop(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  Cv(cr, 2) = Cv(cr, 1);
+  cr.CapRatio = 1;
+  const double q = std::sqrt(ctx.target.Qp);
+  const double t = 1.6 * std::sqrt(q);
+  cr.GbwCoefWp = 1 / t + 1 / (2 * q) - 1 / (2 * q * q) - 1 / (q * q * q);
+  cr.GbwCoefQp = t * (1 + q) - 2 * q - cr.GbwCoefWp;
+  GbwTargets(ctx);
+  // The resistors are solved for Qd, so q and t are taken again from it.
+  const double qd = std::sqrt(cr.DesignQp);
+  return {1 / (Cv(cr, 1) * cr.DesignWp), qd, 1.6 * std::sqrt(qd)};
+}
+
+// SLP11: the gain is shared between R2 and R4, whose parallel sum stays R0/t; R4 takes
+// the part 1 - K/2, so K must stay below 2.
+void DesignSLP11(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  LimitGain(cr, 1.95, true);
+  const double k = cr.CircuitGain;
+  const auto [r0, q, t] = SetUpMbLoop(ctx);
+  for (int i : {1, 5, 7}) Rv(cr, i) = r0;
+  Rv(cr, 2) = 2 * r0 / (k * t);
+  Rv(cr, 3) = q * r0;
+  Rv(cr, 6) = q * r0;
+  Rv(cr, 4) = r0 / ((1 - k / 2) * t);
+  Rv(cr, 8) = t * r0;
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+// SHP08: the input divider R1/R2 sets the gain, K (1 + 1/q) at most; its sum of
+// conductances stays 1/R0, so the limit is reached as R2 grows without bound.
+void DesignSHP08(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  LimitGain(cr, 0.9 * (1 + 1 / std::sqrt(ctx.target.Qp)), false);
+  const double k = cr.CircuitGain;
+  const auto [r0, q, t] = SetUpMbLoop(ctx);
+  Rv(cr, 7) = r0;
+  Rv(cr, 1) = (1 + 1 / q) * r0 / k;
+  Rv(cr, 2) = r0 / (1 - k / (1 + 1 / q));
+  Rv(cr, 3) = q * r0;
+  Rv(cr, 6) = q * r0;
+  Rv(cr, 4) = r0 / t;
+  Rv(cr, 5) = r0;
+  Rv(cr, 8) = t * r0;
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+// SBP11: as SLP11 with the input divider R2/R3 in the place of R2/R4; its parallel sum
+// stays q R0.
+void DesignSBP11(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  LimitGain(cr, 1.95, true);
+  const double k = cr.CircuitGain;
+  const auto [r0, q, t] = SetUpMbLoop(ctx);
+  for (int i : {1, 5, 7}) Rv(cr, i) = r0;
+  Rv(cr, 2) = 2 * r0 * q / k;
+  Rv(cr, 3) = r0 * q / (1 - k / 2);
+  Rv(cr, 4) = r0 / t;
+  Rv(cr, 6) = q * r0;
+  Rv(cr, 8) = t * r0;
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+constexpr DesignEntry kDesigns[] = {
+    {ptSLP, 11, &DesignSLP11},
+    {ptSHP, 8, &DesignSHP08},
+    {ptSBP, 11, &DesignSBP11},
+};
+
 }  // namespace
 
 std::span<const AnalysisEntry> MikhaelBhattacharyyaAnalysis() {
   return kAnalysis;
 }
 
-// Design routines of this family are added here as they are written.
 std::span<const DesignEntry> MikhaelBhattacharyyaDesigns() {
-  return {};
+  return kDesigns;
 }
 
 }  // namespace tavrin::circuits

@@ -1,7 +1,10 @@
 // Tow-Thomas sections: a lossy integrator, an integrator and a unity inverter in one loop.
 //
 // Per member, the analysis evaluator: the stage's transfer function from its component
-// values, ideal op-amps.
+// values, ideal op-amps; and the design routine that solves those equations for the
+// stage's targets.
+#include <cmath>
+
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
@@ -38,15 +41,66 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
 };
 
+// ---------------------------------------------------------------------------------------
+// Design.  Equal capacitors and equal integrator resistors R0 = 1/(C1 wd) set wp; the
+// damping resistor R4 = Qd R0 sets Q; the input resistor R3 then sets the gain freely.  The
+// inverter's pair R5 = R6 is the scale pair: R6 keeps the scale resistor's value.
+
+bool PartsRealisable(CircuitRecord& cr) {
+  bool ok = true;
+  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
+  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0;
+  return ok;
+}
+
+// Both members: everything but the input resistor R3, which the caller sets from K.
+//
+// The bandwidth coefficients come from the three op-amps with A(s) = 2 pi GBW / s, to first
+// order in wp / (2 pi GBW).  The lossy integrator's noise gain includes the input resistor,
+// so they depend on its conductance in units of 1/R0, g3 = R0/R3: K for the lowpass, K/Qp
+// for the bandpass.  Then aw = 1 + g3/2 and aq = -(4 Qp + g3/2).
+void DesignTowThomasLoop(DesignContext& ctx, double g3) {
+  CircuitRecord& cr = ctx.cr;
+  const double qp = ctx.target.Qp;
+  Cv(cr, 2) = Cv(cr, 1);
+  cr.CapRatio = 1;
+  cr.GbwCoefWp = 1 + g3 / 2;
+  cr.GbwCoefQp = -(4 * qp + g3 / 2);
+  GbwTargets(ctx);
+  const double r0 = 1 / (Cv(cr, 1) * cr.DesignWp);
+  Rv(cr, 1) = r0;
+  Rv(cr, 2) = r0;
+  Rv(cr, 4) = cr.DesignQp * r0;
+  Rv(cr, 5) = Rv(cr, 6);
+}
+
+void DesignSLP10(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  DesignTowThomasLoop(ctx, cr.CircuitGain);
+  Rv(cr, 3) = Rv(cr, 1) / cr.CircuitGain;  // K = R1 / R3
+  cr.DesignFailed = !(cr.CircuitGain > 0) || !PartsRealisable(cr);
+}
+
+void DesignSBP10(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  DesignTowThomasLoop(ctx, cr.CircuitGain / ctx.target.Qp);
+  Rv(cr, 3) = Rv(cr, 4) / cr.CircuitGain;  // K = R4 / R3
+  cr.DesignFailed = !(cr.CircuitGain > 0) || !PartsRealisable(cr);
+}
+
+constexpr DesignEntry kDesigns[] = {
+    {ptSLP, 10, &DesignSLP10},
+    {ptSBP, 10, &DesignSBP10},
+};
+
 }  // namespace
 
 std::span<const AnalysisEntry> TowThomasAnalysis() {
   return kAnalysis;
 }
 
-// Design routines of this family are added here as they are written.
 std::span<const DesignEntry> TowThomasDesigns() {
-  return {};
+  return kDesigns;
 }
 
 }  // namespace tavrin::circuits

@@ -3,6 +3,8 @@
 //
 // Per member, the analysis evaluator: the stage's transfer function from its component
 // values, ideal op-amps.
+#include <cmath>
+
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
@@ -144,15 +146,89 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
 };
 
+// ---------------------------------------------------------------------------------------
+// Design of the all-pole members.  The twin-T is balanced (R1 = R2 = R0 = 1 / (C1 wd),
+// R3 = R0/2, C2 = C1, C3 = 2 C1), which makes its cubic denominator
+// (s + wd) (s^2 + 4 k wd s + wd^2) with k the share of the amplifier's output the network's
+// shunt arms see; the real pole then cancels against the numerator and the stage is the
+// target biquad exactly.  Q = 1 / (4 k) sets the amplifier.  C2 is kept equal to C1, the
+// only value for which those equations balance the network.
+
+void BalanceTwinT(CircuitRecord& cr) {
+  const double c1 = Cv(cr, 1);
+  Cv(cr, 2) = c1;
+  Cv(cr, 3) = 2 * c1;
+  cr.CapRatio = 1;
+  const double r0 = 1 / (c1 * cr.DesignWp);
+  Rv(cr, 1) = r0;
+  Rv(cr, 2) = r0;
+  Rv(cr, 3) = r0 / 2;
+}
+
+// Runs the shared part of the three members; false when 4 Qd - 1 leaves no amplifier.
+bool TwinTCommon(DesignContext& ctx, double aw) {
+  CircuitRecord& cr = ctx.cr;
+  cr.DesignFailed = false;
+  cr.GbwCoefWp = aw;
+  cr.GbwCoefQp = -aw;
+  GbwTargets(ctx);
+  BalanceTwinT(cr);
+  return 4 * cr.DesignQp - 1 > 0;
+}
+
+bool TwinTValuesRealisable(CircuitRecord& cr) {
+  bool ok = true;
+  for (int k = 1; k <= 5; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
+  return ok && Cv(cr, 1) > 0 && std::isfinite(Cv(cr, 1));
+}
+
+// SLP07 and SHP05: unity gain; R4 = (4 Qd - 1) R5 with R5 the scale resistor, so
+// k = R5 / (R4 + R5) = 1 / (4 Qd).
+void DesignFollowerTwinT(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  cr.CircuitGain = 1;
+  cr.SecondGain = 1;
+  cr.GainConstrained = true;
+  if (!TwinTCommon(ctx, 4 - 1 / ctx.target.Qp)) {
+    cr.DesignFailed = true;
+    return;
+  }
+  Rv(cr, 4) = Rv(cr, 5) * (4 * cr.DesignQp - 1);
+  cr.DesignFailed = !TwinTValuesRealisable(cr);
+}
+
+// SBP07: the inverting amplifier R5/R4 drives the shunt arms, k = R4 / (R4 + R5), and its
+// gain is the centre gain, K = R5/R4 = 4 Qd - 1.
+void DesignSBP07(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  const double qp = ctx.target.Qp;
+  cr.GainConstrained = true;
+  if (!TwinTCommon(ctx, 2 - 1 / (8 * qp * qp))) {
+    cr.DesignFailed = true;
+    return;
+  }
+  const double k = 4 * cr.DesignQp - 1;
+  Rv(cr, 4) = Rv(cr, 5) / k;
+  cr.CircuitGain = k;
+  cr.SecondGain = k;
+  cr.DesignFailed = !TwinTValuesRealisable(cr);
+}
+
+constexpr DesignEntry kDesigns[] = {
+    {ptSLP, 7, &DesignFollowerTwinT},
+    {ptSHP, 5, &DesignFollowerTwinT},
+    {ptSBP, 7, &DesignSBP07},
+};
+
 }  // namespace
 
 std::span<const AnalysisEntry> TwinTAnalysis() {
   return kAnalysis;
 }
 
-// Design routines of this family are added here as they are written.
+// The notch members follow with their own routines.
 std::span<const DesignEntry> TwinTDesigns() {
-  return {};
+  return kDesigns;
 }
 
 }  // namespace tavrin::circuits

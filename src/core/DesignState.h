@@ -194,6 +194,13 @@ struct ComponentEntry {
   real TempChange = 0;
 };
 
+// One parameter's sensitivity sum over a stage's resistors, over its capacitors, and both.
+struct SensitivitySum {
+  real R = 0;
+  real C = 0;
+  real Total = 0;
+};
+
 // One stage's circuit: the chosen circuit, its options and its components.  The first
 // group of fields is the 43-byte circuit record of the design file, the second the
 // 86-byte circuit-options record.
@@ -262,6 +269,13 @@ struct CircuitRecord {
   real Noise = 0;
   bool Analysed = false;  // the per-stage analysis flag
   bool Loaded = false;    // the stage's data came from a design file
+
+  // Sensitivity sums of the stage, recomputed from the components after every design;
+  // not part of the design file.  The signed sums take every component (temperature
+  // drift moves them all), the squared ones only components at a standard value (a
+  // computed exact value has no tolerance to spread).
+  SensitivitySum SumWp, SumQp, SumWz, SumPa, SumPb;
+  SensitivitySum SumSqWp, SumSqQp, SumSqWz, SumSqPa, SumSqPb;
 };
 
 struct StageComponentSetEntry {  // 66 bytes in the design file
