@@ -10,6 +10,7 @@
 #include "analysis/StagePolynomials.h"
 #include "analysis/WorkingVectors.h"
 #include "circuits/Catalogue.h"
+#include "circuits/DcAttenuation.h"
 #include "circuits/DesignEquations.h"
 
 namespace tavrin::circuits {
@@ -354,6 +355,8 @@ bool DesignStage(core::CircuitRecord& cr, const core::Stage& stage, double resis
 
   LimitScalePair(cr);
   NudgeStandardResistors(cr, resistorTolerance);
+  // The circuits with an input divider say how much of the signal it takes at DC.
+  cr.DcAttenuation = DcAttenuationFactor(cr, type, cr.CircuitNumber);
   // The sensitivities are taken from the values as they finally stand, after the scale
   // pair and the lift, so slots and values always agree.
   FillSensitivities(cr, type);
