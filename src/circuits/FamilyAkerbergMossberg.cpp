@@ -155,10 +155,45 @@ void DesignSHP10(DesignContext& ctx) {
   cr.DesignFailed = !PartsRealisable(cr);
 }
 
+// SLPN10, SHPN09 and SN09 share one circuit: the loop of R2, R3, R4, R7 with the damping
+// R5 across C2, the input fed to the first integrator through R1 and to the second through
+// C3.  K = C3/C2 and wz^2 = R3 / (R1 R2 R4 C1 C3); no path gives the zero pair an s-term.
+// C2 keeps the set-up's (or the user's) ratio m, so R7 = R0/m and R5 = Qd / (wd C2) keep
+// wp and Q on target for any m, and C3 = K C2 makes the gain exact; with the set-up's m = 1
+// these are the loop values R0 and Qd R0.  R6, from XA2's virtual ground, matters only
+// through the op-amps' finite gain and takes R0/K.  Every gain and zero is realised.
+// Under single-pole op-amps the input elements load the integrators' summing nodes, so the
+// shifts depend on the gain and on where the zero sits (z = wz/wp), as the node equations
+// give them:  aw = (m + 1/m)/2 + K (m z^2 - 1/Qp)/2,  aq = (m - 1/m)/2 + K (m z^2 + 1/Qp)/2.
+void DesignAmNotch(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  const double k = cr.CircuitGain;
+  cr.GainConstrained = false;
+  const double m = Cv(cr, 2) / Cv(cr, 1);
+  if (!(m > 0)) {
+    cr.DesignFailed = true;
+    return;
+  }
+  const double z2 = (ctx.target.wz / ctx.target.wp) * (ctx.target.wz / ctx.target.wp);
+  const double q = ctx.target.Qp;
+  cr.GbwCoefWp = (m + 1 / m) / 2 + k * (m * z2 - 1 / q) / 2;
+  cr.GbwCoefQp = (m - 1 / m) / 2 + k * (m * z2 + 1 / q) / 2;
+  GbwTargets(ctx);
+  cr.CapRatio = m;
+  const double r0 = 1 / (Cv(cr, 1) * cr.DesignWp);
+  for (int i : {2, 3, 4}) Rv(cr, i) = r0;
+  Rv(cr, 7) = r0 / m;
+  Rv(cr, 5) = cr.DesignQp / (cr.DesignWp * Cv(cr, 2));
+  Cv(cr, 3) = k * Cv(cr, 2);
+  const double wz = ctx.target.wz;
+  Rv(cr, 1) = Rv(cr, 3) / (Rv(cr, 2) * Rv(cr, 4) * Cv(cr, 1) * Cv(cr, 3) * wz * wz);
+  Rv(cr, 6) = r0 / k;
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
 constexpr DesignEntry kDesigns[] = {
-    {ptSLP, 13, &DesignSLP13},
-    {ptSHP, 10, &DesignSHP10},
-    {ptSBP, 13, &DesignSBP13},
+    {ptSLP, 13, &DesignSLP13},    {ptSHP, 10, &DesignSHP10},   {ptSBP, 13, &DesignSBP13},
+    {ptSLPN, 10, &DesignAmNotch}, {ptSHPN, 9, &DesignAmNotch}, {ptSN, 9, &DesignAmNotch},
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 // Per member, the analysis evaluator: the stage's transfer function from its component
 // values, ideal op-amps; and the design routine that solves those equations for the stage's
 // targets.
+#include <algorithm>
 #include <cmath>
 
 #include "circuits/CircuitEquations.h"
@@ -175,10 +176,116 @@ void DesignSBP12(DesignContext& ctx) {
   cr.DesignFailed = !PartsRealisable(cr);
 }
 
+// The notch members keep the loop of SLP12 (wp from R5 R7 R8 / R9, Q from R6 = Qd R0) and
+// take the zero from the input divider R3/R4 (R2/R3 and R4/R5 in SN08).  The input's
+// second path, through R1/R2 into the first amplifier, is what removes the s-term of the
+// zero pair; its no-s-term condition fixes R1 last.
+
+void SetFixedGain(CircuitRecord& cr, double k) {
+  cr.CircuitGain = k;
+  cr.SecondGain = k;
+  cr.GainConstrained = true;
+}
+
+// SLPN09: wz^2 / wp^2 = 1 + R3/R4, K = R4 / (R3 + R4) = (wd/wz)^2.  The condition
+// R1 (R3 R6 R9 + R4 R5 R8 + R4 R6 R8 + R4 R6 R9) + R2 R4 R5 R8 = R2 R3 R6 R8 leaves R1 a
+// positive value only while R5 < R3 R6 / R4 = ((wz/wd)^2 - 1) Qd R0.  R5 = R0 is kept from
+// ((wz/wd)^2 - 1) Qd = 2 on, half the bound or less; closer zeros or lower Qs take R5 and R9
+// down together (with R7, R8 fixed wp follows R9 / R5) to half the bound, so R1 keeps a
+// margin rather than vanishing.  With R5 = R9 = b R0 the node equations give
+// aw = (b + 1/b)/2 and aq = (1/b - b)(Qp - 1/2), 1 and 0 for the plain loop's b = 1; b for
+// the coefficients is taken at the targets.  A zero at or below wd has no divider to give
+// it; such a target keeps b = 1, so that no infinite coefficient reaches the GBW figures of
+// a design that fails anyway.
+double Slpn09Loop(double wp, double qp, double wz) {
+  const double b = ((wz / wp) * (wz / wp) - 1) * qp / 2;
+  return b > 0 ? std::min(1.0, b) : 1.0;
+}
+
+void DesignSLPN09(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  const double b = Slpn09Loop(ctx.target.wp, ctx.target.Qp, ctx.target.wz);
+  const double r0 = SetUpBhLoop(ctx, (b + 1 / b) / 2, (1 / b - b) * (ctx.target.Qp - 0.5));
+  const double ratio = (ctx.target.wz / cr.DesignWp) * (ctx.target.wz / cr.DesignWp);
+  SetFixedGain(cr, 1 / ratio);
+  for (int k : {2, 4, 7, 8}) Rv(cr, k) = r0;
+  Rv(cr, 3) = (ratio - 1) * r0;
+  Rv(cr, 6) = cr.DesignQp * r0;
+  Rv(cr, 5) = Slpn09Loop(cr.DesignWp, cr.DesignQp, ctx.target.wz) * r0;
+  Rv(cr, 9) = Rv(cr, 5);
+  const double r3 = Rv(cr, 3);
+  const double r4 = Rv(cr, 4);
+  const double r5 = Rv(cr, 5);
+  const double r6 = Rv(cr, 6);
+  const double r8 = Rv(cr, 8);
+  const double r9 = Rv(cr, 9);
+  Rv(cr, 1) =
+      Rv(cr, 2) * r8 * (r3 * r6 - r4 * r5) / (r3 * r6 * r9 + r4 * r5 * r8 + r4 * r6 * r8 + r4 * r6 * r9);
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+// SHPN08: wp^2 / wz^2 = 1 + R3/R4 with the gain fixed at 1.  The condition
+// R1 (R3 R5 R8 + R3 R6 R8 + R4 R5 R8 + R4 R6 R8 + R4 R6 R9) + R2 R5 R8 (R3 + R4) = R2 R3 R6 R9
+// leaves R1 a positive value only while R9 > R5 R8 (R3 + R4) / (R3 R6); R9 = R0 is kept
+// while it is twice the bound or more, and beyond that R9 and R7 rise together (with R5, R8
+// fixed wp follows R9 / R7) to twice the bound.  With R7 = R9 = b R0 the node equations give
+// aw = 1 and aq = -Qp (b - 1/b), 0 for the plain loop's b = 1; b for the coefficients is
+// taken at the targets.  A zero at or above wd has no divider to give it.
+double Shpn08Loop(double wp, double qp, double wz) {
+  const double ratio = (wp / wz) * (wp / wz);
+  const double b = 2 * ratio / ((ratio - 1) * qp);
+  return b > 0 && std::isfinite(b) ? std::max(1.0, b) : 1.0;
+}
+
+void DesignSHPN08(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  SetUnityGain(cr);
+  const double b = Shpn08Loop(ctx.target.wp, ctx.target.Qp, ctx.target.wz);
+  const double r0 = SetUpBhLoop(ctx, 1, -ctx.target.Qp * (b - 1 / b));
+  const double ratio = (cr.DesignWp / ctx.target.wz) * (cr.DesignWp / ctx.target.wz);
+  for (int k : {2, 4, 5, 8}) Rv(cr, k) = r0;
+  Rv(cr, 3) = (ratio - 1) * r0;
+  Rv(cr, 6) = cr.DesignQp * r0;
+  const double r3 = Rv(cr, 3);
+  const double r4 = Rv(cr, 4);
+  const double r5 = Rv(cr, 5);
+  const double r6 = Rv(cr, 6);
+  const double r8 = Rv(cr, 8);
+  const double r9 = Shpn08Loop(cr.DesignWp, cr.DesignQp, ctx.target.wz) * r0;
+  Rv(cr, 9) = r9;
+  Rv(cr, 7) = r9;
+  Rv(cr, 1) = Rv(cr, 2) * (r3 * r6 * r9 - r5 * r8 * (r3 + r4)) /
+              (r3 * r5 * r8 + r3 * r6 * r8 + r4 * r5 * r8 + r4 * r6 * r8 + r4 * r6 * r9);
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+// SN08: K = R3 / (R2 + R3) = 2 Qp / (2 Qp + 1) takes R2/R3 = 1/(2 Qp), and the second
+// divider R4/R5 copies it, which puts the zero on wp.  R8 = (R2/R3) R9 (R6 + R7) / R6 then
+// removes the s-term; with R9 = Qd R0 setting Q, R10 = R0^2 / R8 restores wp.  Without
+// predistortion R8 = R10 = R0.  R1 only loads the input.
+void DesignSN08(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  const double qp = ctx.target.Qp;
+  SetFixedGain(cr, 2 * qp / (2 * qp + 1));
+  const double r0 = SetUpBhLoop(ctx, 1, 0);
+  const double qd = cr.DesignQp;
+  const double rho = 1 / (2 * qp);
+  Rv(cr, 1) = r0;
+  Rv(cr, 2) = Rv(cr, 1) / (2 * qd);
+  Rv(cr, 3) = Rv(cr, 2) / rho;
+  Rv(cr, 4) = Rv(cr, 2);
+  Rv(cr, 5) = Rv(cr, 3);
+  Rv(cr, 6) = r0;
+  Rv(cr, 7) = r0;
+  Rv(cr, 9) = qd * r0;
+  Rv(cr, 8) = rho * Rv(cr, 9) * (Rv(cr, 6) + Rv(cr, 7)) / Rv(cr, 6);
+  Rv(cr, 10) = r0 * r0 / Rv(cr, 8);
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
 constexpr DesignEntry kDesigns[] = {
-    {ptSLP, 12, &DesignSLP12},
-    {ptSHP, 9, &DesignSHP09},
-    {ptSBP, 12, &DesignSBP12},
+    {ptSLP, 12, &DesignSLP12},  {ptSHP, 9, &DesignSHP09},   {ptSBP, 12, &DesignSBP12},
+    {ptSLPN, 9, &DesignSLPN09}, {ptSHPN, 8, &DesignSHPN08}, {ptSN, 8, &DesignSN08},
 };
 
 }  // namespace

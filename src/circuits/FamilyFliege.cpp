@@ -143,10 +143,80 @@ void DesignSBP06(DesignContext& ctx) {
   cr.DesignFailed = !PartsRealisable(cr);
 }
 
+// The notch members.  The input reaches the output twice, through the network at the
+// integrator's input and through the divider R5/R6 at the amplifier's, and the zero pair is
+// their difference.  Where the circuit lets it choose, the zero is put at wz itself and the
+// poles at wd: with predistortion the gain the zero implies follows wd, and CircuitGain says
+// so.  A finite GBW lowers wp by twice x in these as in the others.
+void SetUpFliegeNotch(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  cr.GbwCoefWp = 2;
+  cr.GbwCoefQp = 0;
+  GbwTargets(ctx);
+}
+
+void SetFixedGain(CircuitRecord& cr, double k) {
+  cr.CircuitGain = k;
+  cr.SecondGain = k;
+  cr.GainConstrained = true;
+}
+
+// SN02 (its zero sits on wd whatever the parts) and SLPN04, which is SN02 with C2 added
+// from the input divider's node to ground.  Its equations give
+// K = (C1 - C2 R5/R6) / (C1 + C2) and wz^2 = wp^2 / K, so with SN02's equal divider R5 = R6
+// the zero sets C2 = C1 (1 - K) / (1 + K); with h = (K + 1) / 2 that is C1 (1/h - 1), and
+// the integrating capacitor C1/h keeps SN02's R3 = R4 = h / (C1 wd) and R1 = R2 = 2 Qd R3.
+// K below 1 needs wz above wd: a lowpass notch with its zero below the poles has no
+// positive C2.
+void DesignFliegeNotch(DesignContext& ctx, bool lowpass) {
+  CircuitRecord& cr = ctx.cr;
+  SetUpFliegeNotch(ctx);
+  const double wd = cr.DesignWp;
+  const double k = lowpass ? (wd / ctx.target.wz) * (wd / ctx.target.wz) : 1.0;
+  SetFixedGain(cr, k);
+  const double h = (k + 1) / 2;
+  if (lowpass) Cv(cr, 2) = (1 / h - 1) * Cv(cr, 1);
+  Cv(cr, lowpass ? 3 : 2) = Cv(cr, 1) / h;
+  cr.CapRatio = Cv(cr, 2) / Cv(cr, 1);
+  const double r3 = h / (Cv(cr, 1) * wd);
+  for (int i = 3; i <= 6; ++i) Rv(cr, i) = r3;
+  Rv(cr, 1) = 2 * cr.DesignQp * r3;
+  Rv(cr, 2) = Rv(cr, 1);
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
+void DesignSLPN04(DesignContext& ctx) {
+  DesignFliegeNotch(ctx, true);
+}
+void DesignSN02(DesignContext& ctx) {
+  DesignFliegeNotch(ctx, false);
+}
+
+// SHPN03: with R3 = R4 = R5 = R0 and C2 = C1, wp = wd asks G6 = G5 + G7; then
+// wz^2 / wp^2 = G5 / (G5 + 2 G7), so G7 = G0 ((wd/wz)^2 - 1) / 2, and K = 1 + G7/G6 comes to
+// 2 wd^2 / (wd^2 + wz^2).  The zero pair loses its s-term for G2 = G1 (wd/wz)^2, and
+// G1 + G2 = C1 wd / Qd sets Q.  A zero at or above wd leaves G7 no positive value: the
+// divider can only pull the zero below the poles.
+void DesignSHPN03(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  SetUpFliegeNotch(ctx);
+  Cv(cr, 2) = Cv(cr, 1);
+  cr.CapRatio = 1;
+  const double r0 = 1 / (Cv(cr, 1) * cr.DesignWp);
+  const double ratio = (cr.DesignWp / ctx.target.wz) * (cr.DesignWp / ctx.target.wz);
+  SetFixedGain(cr, 2 * ratio / (ratio + 1));
+  const double g7 = (ratio - 1) / (2 * r0);
+  for (int i = 3; i <= 5; ++i) Rv(cr, i) = r0;
+  Rv(cr, 6) = 1 / (1 / r0 + g7);
+  Rv(cr, 7) = 1 / g7;
+  Rv(cr, 1) = r0 * (ratio + 1) * cr.DesignQp;
+  Rv(cr, 2) = r0 * (1 / ratio + 1) * cr.DesignQp;
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
 constexpr DesignEntry kDesigns[] = {
-    {ptSLP, 5, &DesignSLP05},
-    {ptSHP, 4, &DesignSHP04},
-    {ptSBP, 6, &DesignSBP06},
+    {ptSLP, 5, &DesignSLP05},   {ptSHP, 4, &DesignSHP04},   {ptSBP, 6, &DesignSBP06},
+    {ptSLPN, 4, &DesignSLPN04}, {ptSHPN, 3, &DesignSHPN03}, {ptSN, 2, &DesignSN02},
 };
 
 }  // namespace
@@ -155,7 +225,6 @@ std::span<const AnalysisEntry> FliegeAnalysis() {
   return kAnalysis;
 }
 
-// The notch members' routines are still to come.
 std::span<const DesignEntry> FliegeDesigns() {
   return kDesigns;
 }

@@ -238,9 +238,78 @@ void DesignSBP09(DesignContext& ctx) {
   DesignKhnInverting(ctx, KhnOutput::Bandpass);
 }
 
+// The notch members add a fourth amplifier outside the loop that sums the highpass and
+// lowpass outputs, so their poles, and with them aw and aq, are those of the lowpass member
+// with the same input; their gain is free.  The zero is the ratio of the two summing
+// resistors against wd^2, and the gain the summer's feedback resistor.
+
+// Non-inverting input: R7 from the lowpass and R8 from the highpass output give
+// wz^2 = wd^2 R8 / R7.  The highpass output carries (2 Qd - 1) / Qd of the input, which R9
+// makes up to K.  The highpass notch scales R7 rather than R8, so that with wz below wd
+// neither summing resistor drops below R0.
+void DesignKhnNotchNonInverting(DesignContext& ctx, bool highpassNotch) {
+  CircuitRecord& cr = ctx.cr;
+  cr.GainConstrained = false;
+  const double r0 = SetUpKhnLoop(ctx, false);
+  const double qd = cr.DesignQp;
+  const double k = cr.CircuitGain;
+  const double zz = (ctx.target.wz / cr.DesignWp) * (ctx.target.wz / cr.DesignWp);
+  for (int i : {1, 2, 3, 5, 6}) Rv(cr, i) = r0;
+  Rv(cr, 4) = (2 * qd - 1) * r0;
+  if (highpassNotch) {
+    Rv(cr, 8) = r0;
+    Rv(cr, 7) = r0 / zz;
+  } else {
+    Rv(cr, 7) = r0;
+    Rv(cr, 8) = zz * r0;
+  }
+  Rv(cr, 9) = Rv(cr, 8) * qd * k / (2 * qd - 1);
+  cr.DesignFailed = !(qd > 0.5) || !(zz > 0) || !PartsRealisable(cr);
+}
+
+// Inverting input: the highpass output carries the input at unity, so R10 = K R9; R8 from
+// the lowpass and R9 from the highpass output give wz^2 = wd^2 R9 / R8.  The highpass notch
+// takes R8 = R7, so that R9 = (wz/wd)^2 R8, which wz below wd makes the smaller, grows with
+// Q like R7 instead of staying a fraction of R0.
+void DesignKhnNotchInverting(DesignContext& ctx, bool highpassNotch) {
+  CircuitRecord& cr = ctx.cr;
+  cr.GainConstrained = false;
+  const double r0 = SetUpKhnLoop(ctx, true);
+  const double qd = cr.DesignQp;
+  const double k = cr.CircuitGain;
+  const double zz = (ctx.target.wz / cr.DesignWp) * (ctx.target.wz / cr.DesignWp);
+  for (int i = 1; i <= 6; ++i) Rv(cr, i) = r0;
+  Rv(cr, 7) = (3 * qd - 1) * r0;
+  Rv(cr, 8) = highpassNotch ? Rv(cr, 7) : r0;
+  Rv(cr, 9) = zz * Rv(cr, 8);
+  Rv(cr, 10) = k * Rv(cr, 9);
+  cr.DesignFailed = !(qd > 1.0 / 3.0) || !(zz > 0) || !PartsRealisable(cr);
+}
+
+void DesignSLPN06(DesignContext& ctx) {
+  DesignKhnNotchNonInverting(ctx, false);
+}
+void DesignSHPN05(DesignContext& ctx) {
+  DesignKhnNotchNonInverting(ctx, true);
+}
+void DesignSN05(DesignContext& ctx) {
+  DesignKhnNotchNonInverting(ctx, false);
+}
+void DesignSLPN07(DesignContext& ctx) {
+  DesignKhnNotchInverting(ctx, false);
+}
+void DesignSHPN06(DesignContext& ctx) {
+  DesignKhnNotchInverting(ctx, true);
+}
+void DesignSN06(DesignContext& ctx) {
+  DesignKhnNotchInverting(ctx, false);
+}
+
 constexpr DesignEntry kDesigns[] = {
-    {ptSLP, 8, &DesignSLP08}, {ptSLP, 9, &DesignSLP09}, {ptSHP, 6, &DesignSHP06},
-    {ptSHP, 7, &DesignSHP07}, {ptSBP, 8, &DesignSBP08}, {ptSBP, 9, &DesignSBP09},
+    {ptSLP, 8, &DesignSLP08},   {ptSLP, 9, &DesignSLP09},   {ptSHP, 6, &DesignSHP06},
+    {ptSHP, 7, &DesignSHP07},   {ptSBP, 8, &DesignSBP08},   {ptSBP, 9, &DesignSBP09},
+    {ptSLPN, 6, &DesignSLPN06}, {ptSLPN, 7, &DesignSLPN07}, {ptSHPN, 5, &DesignSHPN05},
+    {ptSHPN, 6, &DesignSHPN06}, {ptSN, 5, &DesignSN05},     {ptSN, 6, &DesignSN06},
 };
 
 }  // namespace

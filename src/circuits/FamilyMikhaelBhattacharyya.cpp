@@ -3,6 +3,7 @@
 // Per member, the analysis evaluator: the stage's transfer function from its component
 // values, ideal op-amps; and the design routine that solves those equations for the stage's
 // targets.
+#include <algorithm>
 #include <cmath>
 
 #include "circuits/CircuitEquations.h"
@@ -179,10 +180,46 @@ void DesignSBP11(DesignContext& ctx) {
   cr.DesignFailed = !PartsRealisable(cr);
 }
 
+// The notch members: the input reaches the loop through two dividers, R1/R2 into the
+// first amplifier and R4/R5 into the third.  The loop sees only their parallel sums, held at
+// R0 and R0/t, so wp, Q, aw and aq are the all-pole members' own.  R1 sets the gain,
+// K = (1 + 1/q) R0 / R1, and R4 the zero, (wz/wd)^2 = R1 / (t R4).  Both complements must
+// stay positive: R2 needs K below 1 + 1/q, R5 needs K below (wd/wz)^2 (1 + 1/q).  The gain
+// is held below the smaller of the two with a margin, so a lowpass notch is limited by its
+// zero and the others by R2.  The limit is taken at the targets the resistors are solved
+// for (wp and Qp themselves unless predistortion moves them), so that a predistorted design
+// is not refused a gain its circuit could still give.
+void DesignMbNotch(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  const auto [r0, q, t] = SetUpMbLoop(ctx);
+  const double zz = (ctx.target.wz / cr.DesignWp) * (ctx.target.wz / cr.DesignWp);
+  LimitGain(cr, 0.95 * std::min(1.0, 1 / zz) * (1 + 1 / q), false);
+  const double k = cr.CircuitGain;
+  Rv(cr, 6) = r0;
+  Rv(cr, 8) = r0;
+  Rv(cr, 1) = (1 + 1 / q) * r0 / k;
+  Rv(cr, 2) = r0 * Rv(cr, 1) / (Rv(cr, 1) - r0);
+  Rv(cr, 3) = q * r0;
+  Rv(cr, 7) = q * r0;
+  Rv(cr, 9) = t * r0;
+  Rv(cr, 4) = Rv(cr, 1) / (zz * t);
+  Rv(cr, 5) = 1 / (t / r0 - 1 / Rv(cr, 4));
+  cr.DesignFailed = !(zz > 0) || !PartsRealisable(cr);
+}
+
+void DesignSLPN08(DesignContext& ctx) {
+  DesignMbNotch(ctx);
+}
+void DesignSHPN07(DesignContext& ctx) {
+  DesignMbNotch(ctx);
+}
+void DesignSN07(DesignContext& ctx) {
+  DesignMbNotch(ctx);
+}
+
 constexpr DesignEntry kDesigns[] = {
-    {ptSLP, 11, &DesignSLP11},
-    {ptSHP, 8, &DesignSHP08},
-    {ptSBP, 11, &DesignSBP11},
+    {ptSLP, 11, &DesignSLP11},  {ptSHP, 8, &DesignSHP08},   {ptSBP, 11, &DesignSBP11},
+    {ptSLPN, 8, &DesignSLPN08}, {ptSHPN, 7, &DesignSHPN07}, {ptSN, 7, &DesignSN07},
 };
 
 }  // namespace

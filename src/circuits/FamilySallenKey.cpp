@@ -484,9 +484,76 @@ void DesignSBP03(DesignContext& ctx) {
   cr.DesignFailed = !PartsRealisable(cr);
 }
 
+// SN01: a twin-T whose capacitor arm's shunt resistor R3 returns to the output, into the
+// amplifier K = 1 + R5/R4.  With C2 = m C1, h = 1/m, R1 = R0, R2 = h R0, R3 = R0 / (1 + m)
+// and C3 = (1 + m) C1 the network is nulled at 1 / (R0 C1) (G3 C3 = (G1 + G2)(C1 + C2)),
+// its real pole and zero both lie at -1 / (R0 C1), and 1/Q = (1 + m)(2 - K):
+// K = 2 - 1 / ((1 + m) Qd), inside (1, 2) once (1 + m) Qd > 1.  The amplifier's op-amp
+// at noise gain K shifts the pair by aw = (1 + m) K^2 / 2, aq = -aw (the real pole drops
+// out of the first-order shift).  As in the twin-T notches the null is set by the passive
+// network alone, so the network stays tuned to wz and only Q is predistorted.
+
+// The ratio the set-up (or the user's C2) gives is kept when it reaches a gain above 1;
+// otherwise the first larger of these E12 ratios that does.
+constexpr std::array<double, 7> kSN01Ratios = {1.0, 2.2, 4.7, 10.0, 22.0, 47.0, 100.0};
+
+double SN01Gain(double m, double q) {
+  return 2 - 1 / ((1 + m) * q);
+}
+
+bool SN01GainUsable(double k) {
+  return k > 1 && k < 2 && std::isfinite(k);
+}
+
+void DesignSN01(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  const double qp = ctx.target.Qp;
+  const double wz = ctx.target.wz > 0 ? ctx.target.wz : ctx.target.wp;
+  const double c1 = Cv(cr, 1);
+  cr.DesignFailed = false;
+  cr.GainConstrained = true;
+  const double setUp = c1 > 0 && Cv(cr, 2) > 0 ? Cv(cr, 2) / c1 : 1.0;
+  std::array<double, kSN01Ratios.size() + 1> candidates{};
+  std::size_t count = 0;
+  candidates[count++] = setUp;
+  for (double m : kSN01Ratios)
+    if (m > setUp) candidates[count++] = m;
+  double m = 0;
+  double k = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const double trial = candidates[i];
+    const double kp = SN01Gain(trial, qp);
+    if (!SN01GainUsable(kp)) continue;
+    cr.GbwCoefWp = (1 + trial) * kp * kp / 2;
+    cr.GbwCoefQp = -cr.GbwCoefWp;
+    GbwTargets(ctx);
+    const double kd = SN01Gain(trial, cr.DesignQp);
+    if (SN01GainUsable(kd)) {
+      m = trial;
+      k = kd;
+      break;
+    }
+  }
+  if (m == 0) {
+    cr.DesignFailed = true;
+    return;
+  }
+  cr.DesignWp = wz;
+  FixGain(cr, k);
+  const double r0 = 1 / (c1 * wz);
+  Cv(cr, 2) = m * c1;
+  Cv(cr, 3) = (1 + m) * c1;
+  cr.CapRatio = m;
+  Rv(cr, 1) = r0;
+  Rv(cr, 2) = r0 / m;
+  Rv(cr, 3) = r0 / (1 + m);
+  Rv(cr, 4) = Rv(cr, 5) / (k - 1);
+  cr.DesignFailed = !PartsRealisable(cr);
+}
+
 constexpr DesignEntry kDesigns[] = {
     {ptSLP, 1, &DesignSLP01}, {ptSLP, 2, &DesignSLP02}, {ptSHP, 1, &DesignSHP01},
-    {ptSHP, 2, &DesignSHP02}, {ptSBP, 3, &DesignSBP03},
+    {ptSHP, 2, &DesignSHP02}, {ptSBP, 3, &DesignSBP03}, {ptSN, 1, &DesignSN01},
 };
 
 }  // namespace

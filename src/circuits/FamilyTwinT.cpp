@@ -214,10 +214,115 @@ void DesignSBP07(DesignContext& ctx) {
   cr.DesignFailed = !TwinTValuesRealisable(cr);
 }
 
+// ---------------------------------------------------------------------------------------
+// Design of the notch members.  The balance above is kept, so the real pole still lies at
+// -wd; each member places its zero pair by a ratio that leaves a real zero at -wd as well,
+// and the stage is the target notch biquad exactly (the s-term of the zero pair is zero).
+// In all three amplifier arrangements the bandwidth coefficients are those of the
+// all-pole members' amplifier, aq = -aw: the zero-setting parts sit outside the loop.
+
+bool NotchValuesRealisable(const CircuitRecord& cr) {
+  bool ok = true;
+  for (int k = 1; k <= cr.ResistorCount; ++k) {
+    const double r = cr.R[static_cast<std::size_t>(k)].Value;
+    ok = ok && r > 0 && std::isfinite(r);
+  }
+  for (int k = 1; k <= cr.CapacitorCount; ++k) {
+    const double c = cr.C[static_cast<std::size_t>(k)].Value;
+    ok = ok && c > 0 && std::isfinite(c);
+  }
+  return ok;
+}
+
+void FixNotchGain(CircuitRecord& cr, double k) {
+  cr.CircuitGain = k;
+  cr.SecondGain = k;
+  cr.GainConstrained = true;
+}
+
+void SetCoefficients(DesignContext& ctx, double aw) {
+  ctx.cr.GbwCoefWp = aw;
+  ctx.cr.GbwCoefQp = -aw;
+  GbwTargets(ctx);
+}
+
+// SLPN05: the series capacitor arm of the T is split into C3 from the input and C4 to
+// ground, C3 + C4 = C1.  The zero pair then sits at wd sqrt(C1 / C3), and the stage's gain
+// above the notch is the divider C3 / C1; below it, unity.  C4 needs wd < wz.
+void DesignSLPN05(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  const double wz = ctx.target.wz;
+  cr.DesignFailed = false;
+  FixNotchGain(cr, (ctx.target.wp / wz) * (ctx.target.wp / wz));
+  SetCoefficients(ctx, 4 - 1 / ctx.target.Qp);
+  const double c1 = Cv(cr, 1);
+  const double wd = cr.DesignWp;
+  const double r0 = 1 / (c1 * wd);
+  Cv(cr, 2) = 2 * c1;
+  cr.CapRatio = 2;
+  Cv(cr, 3) = (wd / wz) * (wd / wz) * c1;
+  Cv(cr, 4) = c1 - Cv(cr, 3);
+  Rv(cr, 1) = r0;
+  Rv(cr, 2) = r0;
+  Rv(cr, 3) = r0 / 2;
+  Rv(cr, 4) = Rv(cr, 5) * (4 * cr.DesignQp - 1);
+  cr.DesignFailed = !(wd < wz) || !(4 * cr.DesignQp - 1 > 0) || !NotchValuesRealisable(cr);
+}
+
+// SHPN04: the input reaches the T through the divider R1, R2, whose Thevenin resistance
+// completes the input arm, R3 + R1 || R2 = R4 = R0, and whose ratio a = R2 / (R1 + R2)
+// scales the zero pair to wd sqrt(a): R1 = (R0/2) / a, R2 = (R0/2) / (1 - a) with
+// a = (wz/wd)^2, which needs wz < wd.  Unity gain above the notch, a below it.
+void DesignSHPN04(DesignContext& ctx) {
+  CircuitRecord& cr = ctx.cr;
+  cr.DesignFailed = false;
+  FixNotchGain(cr, 1);
+  SetCoefficients(ctx, 4 - 1 / ctx.target.Qp);
+  const double c1 = Cv(cr, 1);
+  const double wd = cr.DesignWp;
+  const double r0 = 1 / (c1 * wd);
+  const double a = (ctx.target.wz / wd) * (ctx.target.wz / wd);
+  // The evaluator is exact only with C2 = C1.
+  Cv(cr, 2) = c1;
+  Cv(cr, 3) = 2 * c1;
+  cr.CapRatio = 1;
+  Rv(cr, 4) = r0;
+  Rv(cr, 3) = r0 / 2;
+  Rv(cr, 5) = r0 / 2;
+  Rv(cr, 1) = r0 / (2 * a);
+  Rv(cr, 2) = r0 / (2 * (1 - a));
+  Rv(cr, 6) = (4 * cr.DesignQp - 1) * Rv(cr, 7);
+  cr.DesignFailed = !(a > 0 && a < 1) || !(4 * cr.DesignQp - 1 > 0) || !NotchValuesRealisable(cr);
+}
+
+// SN03 and SN04: the plain balanced twin-T, whose zero pair and pole pair share the one
+// frequency the network is tuned to.  Predistorting that frequency would pull the null
+// off wz by the same fraction (the null is set by the passive network alone, whatever the
+// op-amps do), so the network stays tuned to wz and only Q is predistorted.
+void DesignTwinTNotch(DesignContext& ctx, double aw) {
+  CircuitRecord& cr = ctx.cr;
+  cr.DesignFailed = false;
+  FixNotchGain(cr, 1);
+  SetCoefficients(ctx, aw);
+  cr.DesignWp = ctx.target.wz > 0 ? ctx.target.wz : ctx.target.wp;
+  BalanceTwinT(cr);
+  Rv(cr, 4) = Rv(cr, 5) * (4 * cr.DesignQp - 1);
+  cr.DesignFailed = !(4 * cr.DesignQp - 1 > 0) || !NotchValuesRealisable(cr);
+}
+
+void DesignSN03(DesignContext& ctx) {
+  const double qp = ctx.target.Qp;
+  DesignTwinTNotch(ctx, 2 - 1 / (8 * qp * qp));
+}
+
+void DesignSN04(DesignContext& ctx) {
+  DesignTwinTNotch(ctx, 4 - 1 / ctx.target.Qp);
+}
+
 constexpr DesignEntry kDesigns[] = {
-    {ptSLP, 7, &DesignFollowerTwinT},
-    {ptSHP, 5, &DesignFollowerTwinT},
-    {ptSBP, 7, &DesignSBP07},
+    {ptSLP, 7, &DesignFollowerTwinT}, {ptSHP, 5, &DesignFollowerTwinT}, {ptSBP, 7, &DesignSBP07},
+    {ptSLPN, 5, &DesignSLPN05},       {ptSHPN, 4, &DesignSHPN04},       {ptSN, 3, &DesignSN03},
+    {ptSN, 4, &DesignSN04},
 };
 
 }  // namespace
@@ -226,7 +331,6 @@ std::span<const AnalysisEntry> TwinTAnalysis() {
   return kAnalysis;
 }
 
-// The notch members follow with their own routines.
 std::span<const DesignEntry> TwinTDesigns() {
   return kDesigns;
 }
