@@ -76,16 +76,19 @@ TEST(SubcircuitTest, ActiveCompensationTakesTheCompensationTemplate) {
   EXPECT_NE(plain.find("       XA1 5 4 2 GENOP1\n.ENDS SBP2\n"), std::string::npos);
 }
 
-// The Sallen-Key bandpass amplifies the capacitor node and takes its feedback from the
-// R4/R5 divider.  With the inputs the other way round an ideal op-amp gives the same AC
-// answer, which hides the fault, but any real op-amp model latches up.
-TEST(SubcircuitTest, SallenKeyBandpassFeedsBackToTheInvertingInput) {
-  core::CircuitRecord cr = Record(core::ptSBP, 3);
-  for (int i = 1; i <= 5; ++i) cr.R[static_cast<std::size_t>(i)].Value = 1000.0 * i;
-  cr.C[1].Value = cr.C[2].Value = 1e-8;
-  const std::string plain = StageSubcircuit(cr, core::ptSBP, 3, "GENOP1");
-  EXPECT_NE(plain.find("       R5 2 5 RMODEL"), std::string::npos) << plain;
-  EXPECT_NE(plain.find("       XA1 4 5 2 GENOP1\n"), std::string::npos) << plain;
+// The Sallen-Key bandpass and the Scultety lowpass notch amplify their capacitor node and
+// take the resistive feedback R5 from the output back to the inverting input.  With the
+// inputs the other way round an ideal op-amp gives the same AC answer, which hides the
+// fault, but at DC the only feedback is then positive and any real op-amp latches up.
+TEST(SubcircuitTest, ResistiveFeedbackGoesToTheInvertingInput) {
+  for (const auto& [type, n] : {std::pair{core::ptSBP, 3}, std::pair{core::ptSLPN, 2}}) {
+    core::CircuitRecord cr = Record(type, n);
+    for (int i = 1; i <= 5; ++i) cr.R[static_cast<std::size_t>(i)].Value = 1000.0 * i;
+    for (int j = 1; j <= 3; ++j) cr.C[static_cast<std::size_t>(j)].Value = 1e-8;
+    const std::string plain = StageSubcircuit(cr, type, n, "GENOP1");
+    EXPECT_NE(plain.find("       R5 2 5 RMODEL"), std::string::npos) << plain;
+    EXPECT_NE(plain.find("       XA1 4 5 2 GENOP1\n"), std::string::npos) << plain;
+  }
 }
 
 TEST(SubcircuitTest, CompensationFlagOnACircuitWithoutItKeepsTheTopology) {
