@@ -52,6 +52,26 @@ near '.sens.C1.K' 1 || fail "FHP03 S_K(C1): $json"
 near '.sens.C2.K' -1 || fail "FHP03 S_K(C2): $json"
 [ "$(jq .inverting <<<"$json")" = true ] || fail "FHP03 inverts: $json"
 
+# A notch: SN02 ties its zero to its pole frequency; a notch's sensitivity rows add wz and the
+# notch depth.
+json=$("$cli" circuit SN02 --design --wp 6283.185 --qp 3 --wz 6283.185 --json)
+near '.wp' 6283.185 || fail "SN02 wp: $json"
+near '.wz' 6283.185 || fail "SN02 wz: $json"
+near '.Qp' 3 || fail "SN02 Qp: $json"
+near '.K' 1 || fail "SN02 gain: $json"
+[ "$(jq -c '.sens.R1 | keys' <<<"$json")" = '["K","Qp","depth","wp","wz"]' ] || fail "SN02 notch slots: $json"
+
+# The twin-T lowpass notch is cubic: its gain is (wp/wz)^2 and its rows add the extra real
+# pole and zero.
+json=$("$cli" circuit SLPN05 --design --wp 6283.185 --qp 2 --wz 12566.37 --json)
+near '.K' 0.25 || fail "SLPN05 gain (wp/wz)^2: $json"
+near '.wz' 12566.37 || fail "SLPN05 wz: $json"
+near '.Qp' 2 || fail "SLPN05 Qp: $json"
+[ "$(jq .cubic <<<"$json")" = true ] || fail "SLPN05 is cubic: $json"
+jq -e '.sens.R1 | has("pa") and has("pb")' <<<"$json" >/dev/null || fail "SLPN05 pa and pb: $json"
+out=$("$cli" circuit SHPN03 --design --wp 6283.185 --qp 4 --wz 3000)
+grep -q "^wz = 3000 rad/s" <<<"$out" || fail "SHPN03 shows its zero: $out"
+
 # Refused input: the message on standard error, exit 2, nothing on standard output.
 refuse() {
   local expect="$1"; shift
