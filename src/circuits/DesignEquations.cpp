@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "circuits/StandardValues.h"
@@ -64,6 +65,16 @@ void GbwTargets(DesignContext& ctx) {
   cr.MinGbw = RecommendedGbw(aw, aq, wp);
 }
 
+double EqualCapacitorLoop(DesignContext& ctx, double aw, double aq) {
+  core::CircuitRecord& cr = ctx.cr;
+  Cv(cr, 2) = Cv(cr, 1);
+  cr.CapRatio = 1;
+  cr.GbwCoefWp = aw;
+  cr.GbwCoefQp = aq;
+  GbwTargets(ctx);
+  return 1 / (Cv(cr, 1) * cr.DesignWp);
+}
+
 double ResistorSpread(const core::CircuitRecord& cr) {
   double largest = 0;
   double smallest = 0;
@@ -75,6 +86,39 @@ double ResistorSpread(const core::CircuitRecord& cr) {
   if (smallest <= 0) return 2000000000.0;
   const double ratio = largest / smallest;
   return ratio > 2e9 ? 2000000000.0 : std::round(ratio);
+}
+
+bool PartsRealisable(const core::CircuitRecord& cr) {
+  bool ok = true;
+  for (int k = 1; k <= cr.ResistorCount; ++k) {
+    const double r = cr.R[static_cast<std::size_t>(k)].Value;
+    ok = ok && r > 0 && std::isfinite(r);
+  }
+  for (int k = 1; k <= cr.CapacitorCount; ++k) {
+    const double c = cr.C[static_cast<std::size_t>(k)].Value;
+    ok = ok && c > 0 && std::isfinite(c);
+  }
+  return ok;
+}
+
+void FixGain(core::CircuitRecord& cr, double k) {
+  cr.CircuitGain = k;
+  cr.SecondGain = k;
+  cr.GainConstrained = true;
+}
+
+void AppendCompensationCopies(core::CircuitRecord& cr, int feedback, int ground) {
+  const int n = cr.ResistorCount;
+  Rv(cr, n + 1) = Rv(cr, feedback);
+  Rv(cr, n + 2) = Rv(cr, ground);
+  cr.ResistorCount = static_cast<std::int16_t>(n + 2);
+}
+
+void LiftFixedWithPartners(DesignContext& ctx, int fixed, std::initializer_list<int> partners) {
+  core::CircuitRecord& cr = ctx.cr;
+  if (!IsStandardResistor(Rv(cr, fixed), ctx.resistorTolerance).standard) return;
+  Rv(cr, fixed) *= 1.0002;
+  for (int k : partners) Rv(cr, k) *= 1.0002;
 }
 
 }  // namespace tavrin::circuits

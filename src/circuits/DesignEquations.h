@@ -15,6 +15,7 @@
 // routine has run, so values and sensitivities never disagree.
 #pragma once
 
+#include <initializer_list>
 #include <span>
 
 #include "core/DesignState.h"
@@ -76,8 +77,23 @@ void GbwTargets(DesignContext& ctx);
 // leading digit (MinGbw).
 double RecommendedGbw(double aw, double aq, double wp);
 
+// Equal integrating capacitors (C2 := C1), coefficients aw and aq, the targets; returns R0 = 1/(C1 wd).
+double EqualCapacitorLoop(DesignContext& ctx, double aw, double aq);
+
 // Largest over smallest resistor of the stage, rounded; 2000000000 above 2e9.
 double ResistorSpread(const core::CircuitRecord& cr);
+
+// True while every resistor and capacitor of the record is positive and finite.
+bool PartsRealisable(const core::CircuitRecord& cr);
+
+// A gain the circuit's rule sets, not the one asked for: CircuitGain = SecondGain = k, GainConstrained.
+void FixGain(core::CircuitRecord& cr, double k);
+
+// The compensated pair's second op-amp repeats the divider: copies of `feedback`, then of `ground`.
+void AppendCompensationCopies(core::CircuitRecord& cr, int feedback, int ground);
+
+// Lifts a series-valued `fixed` 0.02 percent with its ratio partners, before the post-steps lift it alone.
+void LiftFixedWithPartners(DesignContext& ctx, int fixed, std::initializer_list<int> partners);
 
 // Shorthands for the record's components, 1-based as on the schematic.
 inline double& Rv(core::CircuitRecord& cr, int k) {

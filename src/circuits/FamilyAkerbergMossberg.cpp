@@ -3,8 +3,6 @@
 // Per member, the analysis evaluator: the stage's transfer function from its component
 // values, ideal op-amps; and the design routine that solves those equations for the stage's
 // targets.
-#include <cmath>
-
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
@@ -88,13 +86,6 @@ constexpr AnalysisEntry kAnalysis[] = {
 // Design.  The loop resistors R2, R3, R4, R6 are all R0 = 1/(C1 wd) with equal integrating
 // capacitors, the damping resistor R5 = Qd R0 sets Q, and the input element alone sets the
 // gain, so every requested gain is realised.
-
-bool PartsRealisable(CircuitRecord& cr) {
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
-  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
-  return ok;
-}
 
 // The loop, integrating on C1 and `loopCap`, with the member's own first-order shifts of
 // wp and Q under single-pole op-amps (from its node equations; they depend on how the

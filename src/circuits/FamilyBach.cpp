@@ -40,9 +40,7 @@ void DesignSLP06(DesignContext& ctx) {
   const double c1 = Cv(cr, 1);
   const double m = Cv(cr, 2) / c1;
   cr.DesignFailed = false;
-  cr.CircuitGain = 1;
-  cr.SecondGain = 1;
-  cr.GainConstrained = true;
+  FixGain(cr, 1);
   cr.CapRatio = m;
   if (cr.ActiveComp) cr.Predistort = false;
   cr.GbwCoefWp = qp;

@@ -101,36 +101,12 @@ constexpr AnalysisEntry kAnalysis[] = {
 // Design.  C2 = C1 and R0 = 1/(C1 wd) throughout; one resistor of the lossy integrator sets
 // Q (R8 in the lowpass and highpass, R3 in the bandpass).
 
-bool PartsRealisable(CircuitRecord& cr) {
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
-  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
-  return ok;
-}
-
-// Equal capacitors, the coefficients and the design targets; returns R0.
-double SetUpBhLoop(DesignContext& ctx, double aw, double aq) {
-  CircuitRecord& cr = ctx.cr;
-  Cv(cr, 2) = Cv(cr, 1);
-  cr.CapRatio = 1;
-  cr.GbwCoefWp = aw;
-  cr.GbwCoefQp = aq;
-  GbwTargets(ctx);
-  return 1 / (Cv(cr, 1) * cr.DesignWp);
-}
-
-void SetUnityGain(CircuitRecord& cr) {
-  cr.CircuitGain = 1;
-  cr.SecondGain = 1;
-  cr.GainConstrained = true;
-}
-
 // SLP12: all resistors R0 but R8 = Qd R0.  R1 R6 = R2 R5 keeps the numerator free of an
 // s-term.
 void DesignSLP12(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
-  SetUnityGain(cr);
-  const double r0 = SetUpBhLoop(ctx, 1, 0);
+  FixGain(cr, 1);
+  const double r0 = EqualCapacitorLoop(ctx, 1, 0);
   for (int k = 1; k <= 9; ++k) Rv(cr, k) = r0;
   Rv(cr, 8) = cr.DesignQp * r0;
   cr.DesignFailed = !PartsRealisable(cr);
@@ -142,9 +118,9 @@ void DesignSLP12(DesignContext& ctx) {
 // Q/6 + 3/(2Q) and Q/6 - 3/(2Q).
 void DesignSHP09(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
-  SetUnityGain(cr);
+  FixGain(cr, 1);
   const double q = ctx.target.Qp;
-  const double r0 = SetUpBhLoop(ctx, q / 6 + 3 / (2 * q), q / 6 - 3 / (2 * q));
+  const double r0 = EqualCapacitorLoop(ctx, q / 6 + 3 / (2 * q), q / 6 - 3 / (2 * q));
   const double qd = cr.DesignQp;
   for (int k = 1; k <= 6; ++k) Rv(cr, k) = r0;
   Rv(cr, 2) = 2 * r0;
@@ -165,7 +141,8 @@ void DesignSBP12(DesignContext& ctx) {
   if (cr.GainConstrained) cr.CircuitGain = 1.1;
   const double k = cr.CircuitGain;
   const double aCoef = k < 2 * ctx.target.Qp ? 1.0 : k / ctx.target.Qp;
-  const double r0 = SetUpBhLoop(ctx, (aCoef * aCoef + 1) / (2 * aCoef), (1 - aCoef * aCoef) / (2 * aCoef));
+  const double r0 =
+      EqualCapacitorLoop(ctx, (aCoef * aCoef + 1) / (2 * aCoef), (1 - aCoef * aCoef) / (2 * aCoef));
   const double qd = cr.DesignQp;
   const double a = 2 * qd / k - 1 > 0 ? 1.0 : k / qd;
   for (int i : {4, 5, 7}) Rv(cr, i) = r0;
@@ -180,12 +157,6 @@ void DesignSBP12(DesignContext& ctx) {
 // take the zero from the input divider R3/R4 (R2/R3 and R4/R5 in SN08).  The input's
 // second path, through R1/R2 into the first amplifier, is what removes the s-term of the
 // zero pair; its no-s-term condition fixes R1 last.
-
-void SetFixedGain(CircuitRecord& cr, double k) {
-  cr.CircuitGain = k;
-  cr.SecondGain = k;
-  cr.GainConstrained = true;
-}
 
 // SLPN09: wz^2 / wp^2 = 1 + R3/R4, K = R4 / (R3 + R4) = (wd/wz)^2.  The condition
 // R1 (R3 R6 R9 + R4 R5 R8 + R4 R6 R8 + R4 R6 R9) + R2 R4 R5 R8 = R2 R3 R6 R8 leaves R1 a
@@ -205,9 +176,9 @@ double Slpn09Loop(double wp, double qp, double wz) {
 void DesignSLPN09(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
   const double b = Slpn09Loop(ctx.target.wp, ctx.target.Qp, ctx.target.wz);
-  const double r0 = SetUpBhLoop(ctx, (b + 1 / b) / 2, (1 / b - b) * (ctx.target.Qp - 0.5));
+  const double r0 = EqualCapacitorLoop(ctx, (b + 1 / b) / 2, (1 / b - b) * (ctx.target.Qp - 0.5));
   const double ratio = (ctx.target.wz / cr.DesignWp) * (ctx.target.wz / cr.DesignWp);
-  SetFixedGain(cr, 1 / ratio);
+  FixGain(cr, 1 / ratio);
   for (int k : {2, 4, 7, 8}) Rv(cr, k) = r0;
   Rv(cr, 3) = (ratio - 1) * r0;
   Rv(cr, 6) = cr.DesignQp * r0;
@@ -239,9 +210,9 @@ double Shpn08Loop(double wp, double qp, double wz) {
 
 void DesignSHPN08(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
-  SetUnityGain(cr);
+  FixGain(cr, 1);
   const double b = Shpn08Loop(ctx.target.wp, ctx.target.Qp, ctx.target.wz);
-  const double r0 = SetUpBhLoop(ctx, 1, -ctx.target.Qp * (b - 1 / b));
+  const double r0 = EqualCapacitorLoop(ctx, 1, -ctx.target.Qp * (b - 1 / b));
   const double ratio = (cr.DesignWp / ctx.target.wz) * (cr.DesignWp / ctx.target.wz);
   for (int k : {2, 4, 5, 8}) Rv(cr, k) = r0;
   Rv(cr, 3) = (ratio - 1) * r0;
@@ -266,8 +237,8 @@ void DesignSHPN08(DesignContext& ctx) {
 void DesignSN08(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
   const double qp = ctx.target.Qp;
-  SetFixedGain(cr, 2 * qp / (2 * qp + 1));
-  const double r0 = SetUpBhLoop(ctx, 1, 0);
+  FixGain(cr, 2 * qp / (2 * qp + 1));
+  const double r0 = EqualCapacitorLoop(ctx, 1, 0);
   const double qd = cr.DesignQp;
   const double rho = 1 / (2 * qp);
   Rv(cr, 1) = r0;

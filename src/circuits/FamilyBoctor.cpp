@@ -78,13 +78,6 @@ void BoctorCoefficients(CircuitRecord& cr, const BoctorSolution& s, double qd) {
   cr.GbwCoefQp = e1 * qd - e0 / 2;
 }
 
-bool BoctorPartsRealisable(CircuitRecord& cr) {
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
-  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
-  return ok;
-}
-
 // SLPN03: K = R6 / (R5 + R6), set by the design.  Compensation adds an op-amp but no
 // resistor, and replaces predistortion.
 void DesignSLPN03(DesignContext& ctx) {
@@ -114,10 +107,8 @@ void DesignSLPN03(DesignContext& ctx) {
   Rv(cr, 3) = r0 / s.g3;
   Rv(cr, 4) = r0 / s.g4;
   Rv(cr, 5) = Rv(cr, 6) * (1 / s.k - 1);
-  cr.CircuitGain = Rv(cr, 6) / (Rv(cr, 5) + Rv(cr, 6));
-  cr.SecondGain = cr.CircuitGain;
-  cr.GainConstrained = true;
-  cr.DesignFailed = !BoctorPartsRealisable(cr);
+  FixGain(cr, Rv(cr, 6) / (Rv(cr, 5) + Rv(cr, 6)));
+  cr.DesignFailed = !PartsRealisable(cr);
   if (!cr.DesignFailed) cr.DcAttenuation = (Rv(cr, 5) + Rv(cr, 6)) / Rv(cr, 6);
 }
 

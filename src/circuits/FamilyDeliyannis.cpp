@@ -45,19 +45,6 @@ constexpr AnalysisEntry kAnalysis[] = {
 // Design.  The gain of both members follows from the Q asked of them; each is solved for
 // the targets GbwTargets leaves in DesignWp/DesignQp and reports the gain it realises.
 
-bool PartsRealisable(CircuitRecord& cr) {
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
-  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
-  return ok;
-}
-
-void SetGain(CircuitRecord& cr, double k) {
-  cr.CircuitGain = k;
-  cr.SecondGain = k;
-  cr.GainConstrained = true;
-}
-
 // SBP01.  tau1 = R1 (C1 + C2) fixes R1, tau2 then R2, and the centre gain is what is left:
 // K = (m + 1) Qd^2 / m (2 Qd^2 with equal capacitors).
 void DesignSBP01(DesignContext& ctx) {
@@ -75,7 +62,7 @@ void DesignSBP01(DesignContext& ctx) {
   const double wd = cr.DesignWp;
   const double qd = cr.DesignQp;
   const double k = (m + 1) * qd * qd / m;
-  SetGain(cr, k);
+  FixGain(cr, k);
   Rv(cr, 1) = qd / (c1 * wd * k * m);
   Rv(cr, 2) = (m + 1) * qd / (c1 * wd * m);
   cr.DesignFailed = !PartsRealisable(cr);
@@ -120,7 +107,7 @@ bool SolveSBP02(DesignContext& ctx) {
   Rv(cr, 1) = 1 / (xd * rm * c1 * cr.DesignWp);
   Rv(cr, 2) = xd * xd * Rv(cr, 1);
   Rv(cr, 3) = r * Rv(cr, 4);
-  SetGain(cr, xd * (1 + r) * qd / rm);
+  FixGain(cr, xd * (1 + r) * qd / rm);
   return r > 0 && PartsRealisable(cr);
 }
 
@@ -145,11 +132,7 @@ void DesignSBP02(DesignContext& ctx) {
     cr.DesignFailed = true;
     return;
   }
-  if (cr.ActiveComp) {
-    Rv(cr, 5) = Rv(cr, 4);
-    Rv(cr, 6) = Rv(cr, 3);
-    cr.ResistorCount = 6;
-  }
+  if (cr.ActiveComp) AppendCompensationCopies(cr, 4, 3);
   cr.DesignFailed = !PartsRealisable(cr);
 }
 

@@ -99,20 +99,11 @@ void FirstOrderCommon(DesignContext& ctx) {
   cr.MinGbw = 0;
 }
 
-// A fixed gain of 1: the follower.
-void UnityGain(CircuitRecord& cr) {
-  cr.CircuitGain = 1;
-  cr.SecondGain = 1;
-  cr.GainConstrained = true;
-}
-
 // The non-inverting stage 1 + R3/R2 cannot go below 1, and close to 1 R2 would run away,
 // so gains up to 1.1 become 1.1.
 void NonInvertingGain(CircuitRecord& cr) {
   if (cr.CircuitGain <= 1.1) {
-    cr.CircuitGain = 1.1;
-    cr.SecondGain = cr.CircuitGain;
-    cr.GainConstrained = true;
+    FixGain(cr, 1.1);
   } else {
     cr.GainConstrained = false;
   }
@@ -130,23 +121,13 @@ bool Realisable(DesignContext& ctx) {
   return !cr.DesignFailed;
 }
 
-// DesignFailed unless every resistor and capacitor of the circuit came out positive and
-// finite.
-void CheckValues(DesignContext& ctx) {
-  CircuitRecord& cr = ctx.cr;
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Positive(Rv(cr, k));
-  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Positive(Cv(cr, k));
-  cr.DesignFailed = !ok;
-}
-
 void DesignFlp01(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
   FirstOrderCommon(ctx);
-  UnityGain(cr);
+  FixGain(cr, 1);  // the follower
   if (!Realisable(ctx)) return;
   Rv(cr, 1) = 1 / (Cv(cr, 1) * ctx.target.wp);
-  CheckValues(ctx);
+  cr.DesignFailed = !PartsRealisable(cr);
 }
 
 void DesignFlp02(DesignContext& ctx) {
@@ -156,7 +137,7 @@ void DesignFlp02(DesignContext& ctx) {
   if (!Realisable(ctx)) return;
   Rv(cr, 1) = 1 / (Cv(cr, 1) * ctx.target.wp);
   Rv(cr, 2) = Rv(cr, 3) / (cr.CircuitGain - 1);
-  CheckValues(ctx);
+  cr.DesignFailed = !PartsRealisable(cr);
 }
 
 void DesignFlp03(DesignContext& ctx) {
@@ -166,7 +147,7 @@ void DesignFlp03(DesignContext& ctx) {
   if (!Realisable(ctx)) return;
   Rv(cr, 2) = 1 / (Cv(cr, 1) * ctx.target.wp);
   Rv(cr, 1) = Rv(cr, 2) / cr.CircuitGain;
-  CheckValues(ctx);
+  cr.DesignFailed = !PartsRealisable(cr);
 }
 
 void DesignFhp01(DesignContext& ctx) {
@@ -186,7 +167,7 @@ void DesignFhp03(DesignContext& ctx) {
   Cv(cr, 2) = Cv(cr, 1) / cr.CircuitGain;
   cr.CapRatio = Cv(cr, 2) / Cv(cr, 1);
   Rv(cr, 1) = 1 / (Cv(cr, 2) * ctx.target.wp);
-  CheckValues(ctx);
+  cr.DesignFailed = !PartsRealisable(cr);
 }
 
 void DesignFhp04(DesignContext& ctx) {
@@ -196,7 +177,7 @@ void DesignFhp04(DesignContext& ctx) {
   if (!Realisable(ctx)) return;
   Rv(cr, 1) = 1 / (Cv(cr, 1) * ctx.target.wp);
   Rv(cr, 2) = cr.CircuitGain * Rv(cr, 1);
-  CheckValues(ctx);
+  cr.DesignFailed = !PartsRealisable(cr);
 }
 
 constexpr DesignEntry kDesigns[] = {

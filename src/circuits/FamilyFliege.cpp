@@ -93,7 +93,9 @@ constexpr AnalysisEntry kAnalysis[] = {
 // resistors of R0 = 1/(C1 wd) set wp, and the one resistor that tau1 alone divides by sets
 // Q at Qd R0.  A finite GBW lowers wp by twice x and leaves Q, to first order.
 
-bool PartsRealisable(CircuitRecord& cr) {
+// Every resistor positive and finite, every capacitor positive: the capacitors here are C1
+// and finite multiples of it, and an infinite C1 has already made R0 vanish.
+bool LoopPartsRealisable(CircuitRecord& cr) {
   bool ok = true;
   for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
   for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0;
@@ -102,16 +104,8 @@ bool PartsRealisable(CircuitRecord& cr) {
 
 // Equal capacitors, the fixed gain of 2 and the design targets; returns R0.
 double SetUpFliege(DesignContext& ctx) {
-  CircuitRecord& cr = ctx.cr;
-  Cv(cr, 2) = Cv(cr, 1);
-  cr.CapRatio = 1;
-  cr.CircuitGain = 2;
-  cr.SecondGain = 2;
-  cr.GainConstrained = true;
-  cr.GbwCoefWp = 2;
-  cr.GbwCoefQp = 0;
-  GbwTargets(ctx);
-  return 1 / (Cv(cr, 1) * cr.DesignWp);
+  FixGain(ctx.cr, 2);
+  return EqualCapacitorLoop(ctx, 2, 0);
 }
 
 // The lowpass and the highpass differ only in the resistor that sets Q: R2 and R1.
@@ -120,7 +114,7 @@ void DesignFliegeWithQResistor(DesignContext& ctx, int qResistor) {
   const double r0 = SetUpFliege(ctx);
   for (int k = 1; k <= 5; ++k) Rv(cr, k) = r0;
   Rv(cr, qResistor) = cr.DesignQp * r0;
-  cr.DesignFailed = !PartsRealisable(cr);
+  cr.DesignFailed = !LoopPartsRealisable(cr);
 }
 
 void DesignSLP05(DesignContext& ctx) {
@@ -140,7 +134,7 @@ void DesignSBP06(DesignContext& ctx) {
   Rv(cr, 2) = root * r0;
   Rv(cr, 3) = root * r0;
   Rv(cr, 1) = Rv(cr, 2) * cr.DesignQp / root;
-  cr.DesignFailed = !PartsRealisable(cr);
+  cr.DesignFailed = !LoopPartsRealisable(cr);
 }
 
 // The notch members.  The input reaches the output twice, through the network at the
@@ -155,12 +149,6 @@ void SetUpFliegeNotch(DesignContext& ctx) {
   GbwTargets(ctx);
 }
 
-void SetFixedGain(CircuitRecord& cr, double k) {
-  cr.CircuitGain = k;
-  cr.SecondGain = k;
-  cr.GainConstrained = true;
-}
-
 // SN02 (its zero sits on wd whatever the parts) and SLPN04, which is SN02 with C2 added
 // from the input divider's node to ground.  Its equations give
 // K = (C1 - C2 R5/R6) / (C1 + C2) and wz^2 = wp^2 / K, so with SN02's equal divider R5 = R6
@@ -173,7 +161,7 @@ void DesignFliegeNotch(DesignContext& ctx, bool lowpass) {
   SetUpFliegeNotch(ctx);
   const double wd = cr.DesignWp;
   const double k = lowpass ? (wd / ctx.target.wz) * (wd / ctx.target.wz) : 1.0;
-  SetFixedGain(cr, k);
+  FixGain(cr, k);
   const double h = (k + 1) / 2;
   if (lowpass) Cv(cr, 2) = (1 / h - 1) * Cv(cr, 1);
   Cv(cr, lowpass ? 3 : 2) = Cv(cr, 1) / h;
@@ -182,7 +170,7 @@ void DesignFliegeNotch(DesignContext& ctx, bool lowpass) {
   for (int i = 3; i <= 6; ++i) Rv(cr, i) = r3;
   Rv(cr, 1) = 2 * cr.DesignQp * r3;
   Rv(cr, 2) = Rv(cr, 1);
-  cr.DesignFailed = !PartsRealisable(cr);
+  cr.DesignFailed = !LoopPartsRealisable(cr);
 }
 
 void DesignSLPN04(DesignContext& ctx) {
@@ -199,19 +187,16 @@ void DesignSN02(DesignContext& ctx) {
 // divider can only pull the zero below the poles.
 void DesignSHPN03(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
-  SetUpFliegeNotch(ctx);
-  Cv(cr, 2) = Cv(cr, 1);
-  cr.CapRatio = 1;
-  const double r0 = 1 / (Cv(cr, 1) * cr.DesignWp);
+  const double r0 = EqualCapacitorLoop(ctx, 2, 0);
   const double ratio = (cr.DesignWp / ctx.target.wz) * (cr.DesignWp / ctx.target.wz);
-  SetFixedGain(cr, 2 * ratio / (ratio + 1));
+  FixGain(cr, 2 * ratio / (ratio + 1));
   const double g7 = (ratio - 1) / (2 * r0);
   for (int i = 3; i <= 5; ++i) Rv(cr, i) = r0;
   Rv(cr, 6) = 1 / (1 / r0 + g7);
   Rv(cr, 7) = 1 / g7;
   Rv(cr, 1) = r0 * (ratio + 1) * cr.DesignQp;
   Rv(cr, 2) = r0 * (1 / ratio + 1) * cr.DesignQp;
-  cr.DesignFailed = !PartsRealisable(cr);
+  cr.DesignFailed = !LoopPartsRealisable(cr);
 }
 
 constexpr DesignEntry kDesigns[] = {

@@ -4,11 +4,9 @@
 // values, ideal op-amps.
 #include <algorithm>
 #include <cmath>
-#include <initializer_list>
 
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
-#include "circuits/StandardValues.h"
 #include "core/DesignState.h"
 
 namespace tavrin::circuits {
@@ -159,36 +157,12 @@ void ApplySab(CircuitRecord& cr, const SabSolution& g, double k, double wd) {
   Rv(cr, 6) = r7 * g.a / (1 - k);
 }
 
-bool SabPartsRealisable(CircuitRecord& cr) {
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
-  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
-  return ok;
-}
-
-// The post-steps lift a resistor that sits exactly at a value of the tolerance's series by
-// 0.02 percent.  The fixed resistor would be lifted alone and pull the notch off its
-// design; lifted here together with the resistors whose ratios to it are the design, it
-// ends at the same value and every ratio stays.
-void LiftFixedWithPartners(DesignContext& ctx, int fixed, std::initializer_list<int> partners) {
-  CircuitRecord& cr = ctx.cr;
-  if (!IsStandardResistor(Rv(cr, fixed), ctx.resistorTolerance).standard) return;
-  Rv(cr, fixed) *= 1.0002;
-  for (int k : partners) Rv(cr, k) *= 1.0002;
-}
-
 using SabSolver = bool (*)(double m, double qd, double z, double k, SabSolution& g);
 using SabLimit = double (*)(double m, double qd, double z);
 
 // SLPN01's gain limit: 0.95 of F at the balanced divider.
 double SLPN01Limit(double m, double qd, double z) {
   return 0.95 * SabGainLimit(m, qd, z, SabBalancedDivider(m, qd));
-}
-
-void HoldGain(CircuitRecord& cr, double k) {
-  cr.CircuitGain = k;
-  cr.SecondGain = k;
-  cr.GainConstrained = true;
 }
 
 // Both members once the gain rule has left K in CircuitGain: the coefficients from the
@@ -210,7 +184,7 @@ void DesignSab(DesignContext& ctx, SabSolver solve, SabLimit limit) {
   const double z = ctx.target.wz / cr.DesignWp;
   if (limit != nullptr && k > limit(m, cr.DesignQp, z)) {
     k = limit(m, cr.DesignQp, z);
-    HoldGain(cr, k);
+    FixGain(cr, k);
   }
   if (!solve(m, cr.DesignQp, z, k, g)) {
     cr.DesignFailed = true;
@@ -218,12 +192,8 @@ void DesignSab(DesignContext& ctx, SabSolver solve, SabLimit limit) {
   }
   ApplySab(cr, g, k, cr.DesignWp);
   LiftFixedWithPartners(ctx, 7, {3, 6});
-  if (cr.ActiveComp) {
-    Rv(cr, 8) = Rv(cr, 6);
-    Rv(cr, 9) = Rv(cr, 7);
-    cr.ResistorCount = 9;
-  }
-  cr.DesignFailed = !SabPartsRealisable(cr);
+  if (cr.ActiveComp) AppendCompensationCopies(cr, 6, 7);
+  cr.DesignFailed = !PartsRealisable(cr);
 }
 
 void PrepareSab(CircuitRecord& cr) {
@@ -239,7 +209,7 @@ void DesignSLPN01(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
   PrepareSab(cr);
   const double own = SLPN01Limit(Cv(cr, 2) / Cv(cr, 1), ctx.target.Qp, ctx.target.wz / ctx.target.wp);
-  if (cr.CircuitGain > own) HoldGain(cr, own);
+  if (cr.CircuitGain > own) FixGain(cr, own);
   DesignSab(ctx, SolveSLPN01, SLPN01Limit);
   if (cr.DesignFailed) return;
   cr.DcAttenuation = (Rv(cr, 3) + Rv(cr, 6)) / Rv(cr, 6);
@@ -249,7 +219,7 @@ void DesignSLPN01(DesignContext& ctx) {
 void DesignSHPN01(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
   PrepareSab(cr);
-  if (!(cr.CircuitGain < 1)) HoldGain(cr, 1 / 1.1);
+  if (!(cr.CircuitGain < 1)) FixGain(cr, 1 / 1.1);
   DesignSab(ctx, SolveSHPN01, nullptr);
 }
 

@@ -4,8 +4,6 @@
 // Per member, the analysis evaluator: the stage's transfer function from its component
 // values, ideal op-amps; and the design routine that solves those equations for the stage's
 // targets.
-#include <cmath>
-
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
 #include "core/DesignState.h"
@@ -156,39 +154,17 @@ constexpr AnalysisEntry kAnalysis[] = {
 // own; Q is then set by one resistor and the gain follows from Q, so every member has its
 // gain set by the design.
 
-bool PartsRealisable(CircuitRecord& cr) {
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
-  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
-  return ok;
-}
-
 // Shared by both input variants: equal capacitors, the bandwidth coefficients and the
 // design targets; returns R0.  The coefficients are each variant's own first-order shift
 // of wp and Q under single-pole op-amps, from its node equations.
 double SetUpKhnLoop(DesignContext& ctx, bool invertingInput) {
-  CircuitRecord& cr = ctx.cr;
   const double qp = ctx.target.Qp;
-  Cv(cr, 2) = Cv(cr, 1);
-  cr.CapRatio = 1;
-  if (invertingInput) {
-    cr.GbwCoefWp = 1 - 2 / qp;
-    cr.GbwCoefQp = 2 / qp - 5 * qp;
-  } else {
-    cr.GbwCoefWp = 1 - 3 / (2 * qp);
-    cr.GbwCoefQp = 3 / (2 * qp) - 4 * qp;
-  }
-  GbwTargets(ctx);
-  return 1 / (Cv(cr, 1) * cr.DesignWp);
+  if (invertingInput) return EqualCapacitorLoop(ctx, 1 - 2 / qp, 2 / qp - 5 * qp);
+  return EqualCapacitorLoop(ctx, 1 - 3 / (2 * qp), 3 / (2 * qp) - 4 * qp);
 }
 
-// The gain is the one the built circuit has at the Q it is solved for, so that CircuitGain
-// and the analysis agree when predistortion moves Qd away from Qp.
-void SetDesignGain(CircuitRecord& cr, double k) {
-  cr.CircuitGain = k;
-  cr.SecondGain = k;
-  cr.GainConstrained = true;
-}
+// Every member's gain is the one the built circuit has at the Q it is solved for, so that
+// CircuitGain and the analysis agree when predistortion moves Qd away from Qp.
 
 enum class KhnOutput { Lowpass, Highpass, Bandpass };
 
@@ -202,7 +178,7 @@ void DesignKhnNonInverting(DesignContext& ctx, KhnOutput output) {
   const double qd = cr.DesignQp;
   for (int k : {1, 2, 3, 5, 6}) Rv(cr, k) = r0;
   Rv(cr, 4) = (2 * qd - 1) * r0;
-  SetDesignGain(cr, output == KhnOutput::Bandpass ? 2 * qd - 1 : 2 - 1 / qd);
+  FixGain(cr, output == KhnOutput::Bandpass ? 2 * qd - 1 : 2 - 1 / qd);
   cr.DesignFailed = !(qd > 0.5) || !PartsRealisable(cr);
 }
 
@@ -215,7 +191,7 @@ void DesignKhnInverting(DesignContext& ctx, KhnOutput output) {
   const double qd = cr.DesignQp;
   for (int k = 1; k <= 6; ++k) Rv(cr, k) = r0;
   Rv(cr, 7) = (3 * qd - 1) * r0;
-  SetDesignGain(cr, output == KhnOutput::Bandpass ? qd : 1.0);
+  FixGain(cr, output == KhnOutput::Bandpass ? qd : 1.0);
   cr.DesignFailed = !(qd > 1.0 / 3.0) || !PartsRealisable(cr);
 }
 

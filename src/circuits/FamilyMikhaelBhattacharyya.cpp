@@ -91,13 +91,6 @@ constexpr AnalysisEntry kAnalysis[] = {
 // the gain, so t shapes only the spread and the op-amp coefficients; the input network is
 // then free to set the gain.
 
-bool PartsRealisable(CircuitRecord& cr) {
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
-  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
-  return ok;
-}
-
 // Replaces a requested gain beyond the circuit's limit by the limit; `reachable` says
 // whether the limit itself is a valid gain.
 void LimitGain(CircuitRecord& cr, double limit, bool reachable) {
@@ -117,17 +110,13 @@ struct LoopValues {
 // q and t only (the input network enters through a parallel sum the design holds fixed):
 //   aw = 1/t + 1/(2q) - 1/(2q^2) - 1/q^3,   aq = t (1 + q) - 2q - aw.
 LoopValues SetUpMbLoop(DesignContext& ctx) {
-  CircuitRecord& cr = ctx.cr;
-  Cv(cr, 2) = Cv(cr, 1);
-  cr.CapRatio = 1;
   const double q = std::sqrt(ctx.target.Qp);
   const double t = 1.6 * std::sqrt(q);
-  cr.GbwCoefWp = 1 / t + 1 / (2 * q) - 1 / (2 * q * q) - 1 / (q * q * q);
-  cr.GbwCoefQp = t * (1 + q) - 2 * q - cr.GbwCoefWp;
-  GbwTargets(ctx);
+  const double aw = 1 / t + 1 / (2 * q) - 1 / (2 * q * q) - 1 / (q * q * q);
+  const double r0 = EqualCapacitorLoop(ctx, aw, t * (1 + q) - 2 * q - aw);
   // The resistors are solved for Qd, so q and t are taken again from it.
-  const double qd = std::sqrt(cr.DesignQp);
-  return {1 / (Cv(cr, 1) * cr.DesignWp), qd, 1.6 * std::sqrt(qd)};
+  const double qd = std::sqrt(ctx.cr.DesignQp);
+  return {r0, qd, 1.6 * std::sqrt(qd)};
 }
 
 // SLP11: the gain is shared between R2 and R4, whose parallel sum stays R0/t; R4 takes

@@ -76,23 +76,6 @@ constexpr AnalysisEntry kAnalysis[] = {
 // ---------------------------------------------------------------------------------------
 // Design
 
-bool PartsRealisable(CircuitRecord& cr) {
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
-  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
-  return ok;
-}
-
-// Compensation pairs whose second op-amp needs a gain of its own take a copy of the
-// circuit's divider (feedback resistor, then the one to ground); predistortion and
-// compensation are alternatives.
-void AppendCompensationCopies(CircuitRecord& cr, int feedback, int ground) {
-  const int n = cr.ResistorCount;
-  Rv(cr, n + 1) = Rv(cr, feedback);
-  Rv(cr, n + 2) = Rv(cr, ground);
-  cr.ResistorCount = static_cast<std::int16_t>(n + 2);
-}
-
 // One op-amp with A(s) = 2 pi GBW / s turns the ideal denominator d2 s^2 + d1 s + d0 into
 // d2 s^2 + d1 s + d0 + (s / (2 pi GBW)) (e3 s^3 + e2 s^2 + e1 s).  To first order the pole
 // pair stays a root of the quadratic that remains once s^3 and s^2 of the correction are
@@ -184,9 +167,7 @@ void DesignSHP03(DesignContext& ctx) {
   const double c3 = Cv(cr, 3);
   const double m = c2 / c1;
   cr.CapRatio = m;
-  cr.CircuitGain = c1 / c2;
-  cr.SecondGain = cr.CircuitGain;
-  cr.GainConstrained = true;
+  FixGain(cr, c1 / c2);
   cr.GbwCoefWp = (qp * qp * (m + 2) - 1) / (2 * qp * m);
   cr.GbwCoefQp = -(qp * qp * (m + 4) - 1) / (2 * qp * m);
   GbwTargets(ctx);

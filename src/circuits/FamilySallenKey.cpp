@@ -96,33 +96,11 @@ constexpr AnalysisEntry kAnalysis[] = {
 // coefficients need a ratio before those targets exist, it is taken at the stage's own Qp
 // and the resistors are then solved again at Qd.
 
-bool PartsRealisable(CircuitRecord& cr) {
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
-  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
-  return ok;
-}
-
 // C2 := C1, for the members and variants whose rule is equal capacitors.
 void EqualCapacitors(CircuitRecord& cr) {
   cr.C2OnlyAllowed = false;
   Cv(cr, 2) = Cv(cr, 1);
   cr.CapRatio = 1;
-}
-
-void FixGain(CircuitRecord& cr, double k) {
-  cr.CircuitGain = k;
-  cr.SecondGain = k;
-  cr.GainConstrained = true;
-}
-
-// The compensated op-amp pair repeats the amplifier's divider: feedback resistor first,
-// then the one to ground.  Compensation replaces predistortion.
-void AppendDividerCopies(CircuitRecord& cr, int feedback, int ground) {
-  const int n = cr.ResistorCount;
-  Rv(cr, n + 1) = Rv(cr, feedback);
-  Rv(cr, n + 2) = Rv(cr, ground);
-  cr.ResistorCount = static_cast<std::int16_t>(n + 2);
 }
 
 // The amplifier of these circuits is an op-amp with the divider of gain A around it; with
@@ -302,7 +280,7 @@ void DesignGainPairMember(DesignContext& ctx, bool (*variable)(DesignContext&),
     standard(ctx);
   }
   if (cr.DesignFailed) return;
-  if (cr.ActiveComp) AppendDividerCopies(cr, 4, 3);
+  if (cr.ActiveComp) AppendCompensationCopies(cr, 4, 3);
   cr.DesignFailed = !PartsRealisable(cr);
 }
 
@@ -480,7 +458,7 @@ void DesignSBP03(DesignContext& ctx) {
     cr.DesignFailed = true;
     return;
   }
-  if (cr.ActiveComp) AppendDividerCopies(cr, 5, 4);
+  if (cr.ActiveComp) AppendCompensationCopies(cr, 5, 4);
   cr.DesignFailed = !PartsRealisable(cr);
 }
 

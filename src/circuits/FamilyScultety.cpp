@@ -4,11 +4,9 @@
 // values, ideal op-amps.
 #include <algorithm>
 #include <cmath>
-#include <initializer_list>
 
 #include "circuits/CircuitEquations.h"
 #include "circuits/DesignEquations.h"
-#include "circuits/StandardValues.h"
 #include "core/DesignState.h"
 
 namespace tavrin::circuits {
@@ -72,30 +70,6 @@ void PairShift(CircuitRecord& cr, double d2, double d1, double d0, double qd) {
   cr.GbwCoefQp = e1 * qd - e0 / 2;
 }
 
-bool ScultetyPartsRealisable(CircuitRecord& cr) {
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
-  for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0 && std::isfinite(Cv(cr, k));
-  return ok;
-}
-
-// The post-steps lift a resistor that sits exactly at a value of the tolerance's series by
-// 0.02 percent.  The fixed resistor would be lifted alone and pull the notch off its
-// design; lifted here together with the resistors whose ratios to it are the design, it
-// ends at the same value and every ratio stays.
-void LiftFixedWithPartners(DesignContext& ctx, int fixed, std::initializer_list<int> partners) {
-  CircuitRecord& cr = ctx.cr;
-  if (!IsStandardResistor(Rv(cr, fixed), ctx.resistorTolerance).standard) return;
-  Rv(cr, fixed) *= 1.0002;
-  for (int k : partners) Rv(cr, k) *= 1.0002;
-}
-
-void SetBy(CircuitRecord& cr, double k) {
-  cr.CircuitGain = k;
-  cr.SecondGain = k;
-  cr.GainConstrained = true;
-}
-
 // SLPN02.  With R1 = R2 = r, C2 + C3 = w = 1 / r^2 sets wp; the zero frequency takes
 // C3 = w (z^2 - 1) / (z^2 + 2 w); with u = R5 / R3 and v = R5 / R4 the Q equation asks for
 // u + v = 2 w - 1 / (r Qd) and the vanishing s-term of the zero pair for
@@ -156,8 +130,8 @@ void DesignSLPN02(DesignContext& ctx) {
   Cv(cr, 2) = s.c2 * c1;
   Cv(cr, 3) = s.c3 * c1;
   cr.CapRatio = s.c2;
-  SetBy(cr, (1 + s.v) / (zd * zd));
-  cr.DesignFailed = !ScultetyPartsRealisable(cr);
+  FixGain(cr, (1 + s.v) / (zd * zd));
+  cr.DesignFailed = !PartsRealisable(cr);
   if (!cr.DesignFailed) cr.DcAttenuation = (Rv(cr, 3) + Rv(cr, 4)) / Rv(cr, 4);
 }
 
@@ -221,8 +195,8 @@ void DesignSHPN02(DesignContext& ctx) {
   LiftFixedWithPartners(ctx, 6, {2, 5});
   Cv(cr, 2) = s.c * c1;
   cr.CapRatio = s.c;
-  SetBy(cr, 1 + Rv(cr, 6) / Rv(cr, 5));
-  cr.DesignFailed = !ScultetyPartsRealisable(cr);
+  FixGain(cr, 1 + Rv(cr, 6) / Rv(cr, 5));
+  cr.DesignFailed = !PartsRealisable(cr);
 }
 
 constexpr DesignEntry kDesigns[] = {

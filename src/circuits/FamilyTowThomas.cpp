@@ -46,7 +46,9 @@ constexpr AnalysisEntry kAnalysis[] = {
 // damping resistor R4 = Qd R0 sets Q; the input resistor R3 then sets the gain freely.  The
 // inverter's pair R5 = R6 is the scale pair: R6 keeps the scale resistor's value.
 
-bool PartsRealisable(CircuitRecord& cr) {
+// Every resistor positive and finite, every capacitor positive: the capacitors here are C1
+// and finite multiples of it, and an infinite C1 has already made R0 vanish.
+bool LoopPartsRealisable(CircuitRecord& cr) {
   bool ok = true;
   for (int k = 1; k <= cr.ResistorCount; ++k) ok = ok && Rv(cr, k) > 0 && std::isfinite(Rv(cr, k));
   for (int k = 1; k <= cr.CapacitorCount; ++k) ok = ok && Cv(cr, k) > 0;
@@ -61,13 +63,7 @@ bool PartsRealisable(CircuitRecord& cr) {
 // for the bandpass.  Then aw = 1 + g3/2 and aq = -(4 Qp + g3/2).
 void DesignTowThomasLoop(DesignContext& ctx, double g3) {
   CircuitRecord& cr = ctx.cr;
-  const double qp = ctx.target.Qp;
-  Cv(cr, 2) = Cv(cr, 1);
-  cr.CapRatio = 1;
-  cr.GbwCoefWp = 1 + g3 / 2;
-  cr.GbwCoefQp = -(4 * qp + g3 / 2);
-  GbwTargets(ctx);
-  const double r0 = 1 / (Cv(cr, 1) * cr.DesignWp);
+  const double r0 = EqualCapacitorLoop(ctx, 1 + g3 / 2, -(4 * ctx.target.Qp + g3 / 2));
   Rv(cr, 1) = r0;
   Rv(cr, 2) = r0;
   Rv(cr, 4) = cr.DesignQp * r0;
@@ -78,14 +74,14 @@ void DesignSLP10(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
   DesignTowThomasLoop(ctx, cr.CircuitGain);
   Rv(cr, 3) = Rv(cr, 1) / cr.CircuitGain;  // K = R1 / R3
-  cr.DesignFailed = !(cr.CircuitGain > 0) || !PartsRealisable(cr);
+  cr.DesignFailed = !(cr.CircuitGain > 0) || !LoopPartsRealisable(cr);
 }
 
 void DesignSBP10(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
   DesignTowThomasLoop(ctx, cr.CircuitGain / ctx.target.Qp);
   Rv(cr, 3) = Rv(cr, 4) / cr.CircuitGain;  // K = R4 / R3
-  cr.DesignFailed = !(cr.CircuitGain > 0) || !PartsRealisable(cr);
+  cr.DesignFailed = !(cr.CircuitGain > 0) || !LoopPartsRealisable(cr);
 }
 
 constexpr DesignEntry kDesigns[] = {

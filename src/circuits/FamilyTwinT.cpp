@@ -186,9 +186,7 @@ bool TwinTValuesRealisable(CircuitRecord& cr) {
 // k = R5 / (R4 + R5) = 1 / (4 Qd).
 void DesignFollowerTwinT(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
-  cr.CircuitGain = 1;
-  cr.SecondGain = 1;
-  cr.GainConstrained = true;
+  FixGain(cr, 1);
   if (!TwinTCommon(ctx, 4 - 1 / ctx.target.Qp)) {
     cr.DesignFailed = true;
     return;
@@ -221,25 +219,6 @@ void DesignSBP07(DesignContext& ctx) {
 // In all three amplifier arrangements the bandwidth coefficients are those of the
 // all-pole members' amplifier, aq = -aw: the zero-setting parts sit outside the loop.
 
-bool NotchValuesRealisable(const CircuitRecord& cr) {
-  bool ok = true;
-  for (int k = 1; k <= cr.ResistorCount; ++k) {
-    const double r = cr.R[static_cast<std::size_t>(k)].Value;
-    ok = ok && r > 0 && std::isfinite(r);
-  }
-  for (int k = 1; k <= cr.CapacitorCount; ++k) {
-    const double c = cr.C[static_cast<std::size_t>(k)].Value;
-    ok = ok && c > 0 && std::isfinite(c);
-  }
-  return ok;
-}
-
-void FixNotchGain(CircuitRecord& cr, double k) {
-  cr.CircuitGain = k;
-  cr.SecondGain = k;
-  cr.GainConstrained = true;
-}
-
 void SetCoefficients(DesignContext& ctx, double aw) {
   ctx.cr.GbwCoefWp = aw;
   ctx.cr.GbwCoefQp = -aw;
@@ -253,7 +232,7 @@ void DesignSLPN05(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
   const double wz = ctx.target.wz;
   cr.DesignFailed = false;
-  FixNotchGain(cr, (ctx.target.wp / wz) * (ctx.target.wp / wz));
+  FixGain(cr, (ctx.target.wp / wz) * (ctx.target.wp / wz));
   SetCoefficients(ctx, 4 - 1 / ctx.target.Qp);
   const double c1 = Cv(cr, 1);
   const double wd = cr.DesignWp;
@@ -266,7 +245,7 @@ void DesignSLPN05(DesignContext& ctx) {
   Rv(cr, 2) = r0;
   Rv(cr, 3) = r0 / 2;
   Rv(cr, 4) = Rv(cr, 5) * (4 * cr.DesignQp - 1);
-  cr.DesignFailed = !(wd < wz) || !(4 * cr.DesignQp - 1 > 0) || !NotchValuesRealisable(cr);
+  cr.DesignFailed = !(wd < wz) || !(4 * cr.DesignQp - 1 > 0) || !PartsRealisable(cr);
 }
 
 // SHPN04: the input reaches the T through the divider R1, R2, whose Thevenin resistance
@@ -276,7 +255,7 @@ void DesignSLPN05(DesignContext& ctx) {
 void DesignSHPN04(DesignContext& ctx) {
   CircuitRecord& cr = ctx.cr;
   cr.DesignFailed = false;
-  FixNotchGain(cr, 1);
+  FixGain(cr, 1);
   SetCoefficients(ctx, 4 - 1 / ctx.target.Qp);
   const double c1 = Cv(cr, 1);
   const double wd = cr.DesignWp;
@@ -292,7 +271,7 @@ void DesignSHPN04(DesignContext& ctx) {
   Rv(cr, 1) = r0 / (2 * a);
   Rv(cr, 2) = r0 / (2 * (1 - a));
   Rv(cr, 6) = (4 * cr.DesignQp - 1) * Rv(cr, 7);
-  cr.DesignFailed = !(a > 0 && a < 1) || !(4 * cr.DesignQp - 1 > 0) || !NotchValuesRealisable(cr);
+  cr.DesignFailed = !(a > 0 && a < 1) || !(4 * cr.DesignQp - 1 > 0) || !PartsRealisable(cr);
 }
 
 // SN03 and SN04: the plain balanced twin-T, whose zero pair and pole pair share the one
@@ -302,12 +281,12 @@ void DesignSHPN04(DesignContext& ctx) {
 void DesignTwinTNotch(DesignContext& ctx, double aw) {
   CircuitRecord& cr = ctx.cr;
   cr.DesignFailed = false;
-  FixNotchGain(cr, 1);
+  FixGain(cr, 1);
   SetCoefficients(ctx, aw);
   cr.DesignWp = ctx.target.wz > 0 ? ctx.target.wz : ctx.target.wp;
   BalanceTwinT(cr);
   Rv(cr, 4) = Rv(cr, 5) * (4 * cr.DesignQp - 1);
-  cr.DesignFailed = !(4 * cr.DesignQp - 1 > 0) || !NotchValuesRealisable(cr);
+  cr.DesignFailed = !(4 * cr.DesignQp - 1 > 0) || !PartsRealisable(cr);
 }
 
 void DesignSN03(DesignContext& ctx) {

@@ -3,16 +3,11 @@
 //
 // ngspice is a required dependency of the test suite: without it these tests fail.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <optional>
 #include <random>
@@ -25,6 +20,7 @@
 #include "circuits/Catalogue.h"
 #include "core/DesignState.h"
 #include "output/Subcircuit.h"
+#include "support/NgspiceBench.h"
 
 namespace tavrin {
 namespace {
@@ -32,6 +28,8 @@ namespace {
 namespace fs = std::filesystem;
 using analysis_test::CircuitCase;
 using analysis_test::ComponentSet;
+using test_support::Exact;
+using test_support::FindOnPath;
 
 constexpr int kSetsPerCircuit = 4;
 // Frequencies as multiples of each set's pole frequency, on both sides of it.
@@ -39,62 +37,6 @@ constexpr double kMultiples[] = {0.31, 0.72, 0.93, 1.07, 1.38, 3.3};
 constexpr double kOpAmpGain = 1e9;
 constexpr double kMagnitudeTolerance = 1e-4;  // relative
 constexpr double kPhaseToleranceDeg = 0.01;
-
-std::optional<fs::path> FindOnPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  if (path == nullptr) return std::nullopt;
-  std::stringstream dirs(path);
-  std::string dir;
-  while (std::getline(dirs, dir, ':')) {
-    if (dir.empty()) continue;
-    const fs::path candidate = fs::path(dir) / name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-  }
-  return std::nullopt;
-}
-
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "tavrin-ngspice-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path.empty()) fs::remove_all(path, ec);
-  }
-};
-
-std::string Exact(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  return buf;
-}
-
-// The netlist is PSpice-flavoured: its elements name the unit models RMODEL and CMODEL,
-// which ngspice does not know.  The bench keeps the writer's topology line by line and
-// gives each element its value at full precision: the writer rounds values to report
-// precision, and the comparison here is between equations and circuit, not about that
-// rounding.
-std::string NgspiceDialect(const std::string& subckt, const ComponentSet& s) {
-  std::istringstream in(subckt);
-  std::ostringstream out;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream words(line);
-    std::string name, a, b;
-    words >> name;
-    if (!name.empty() && (name[0] == 'R' || name[0] == 'C')) {
-      words >> a >> b;
-      const int k = std::stoi(name.substr(1));
-      const double value = name[0] == 'R' ? s.R.at(k) : s.C.at(k);
-      out << name << ' ' << a << ' ' << b << ' ' << Exact(value) << '\n';
-    } else {
-      out << line << '\n';
-    }
-  }
-  return out.str();
-}
 
 core::CircuitRecord RecordOf(const CircuitCase& c, const ComponentSet& s) {
   core::CircuitRecord cr;
@@ -131,7 +73,7 @@ TEST_P(NgspiceCrossCheck, SimulatedStageMatchesItsTransferFunction) {
 
   std::ostringstream net;
   net << "* " << c.key << ": " << kSetsPerCircuit << " random component sets\n";
-  net << ".SUBCKT IDEALOP 2 1 5\nEIO 5 0 2 1 " << Exact(kOpAmpGain) << "\n.ENDS IDEALOP\n";
+  net << test_support::IdealOpAmp("IDEALOP", kOpAmpGain);
   net << "V1 1 0 AC 1\n";
   std::ostringstream control;
   control << ".control\nset appendwrite\nset wr_singlescale\n";
@@ -144,7 +86,10 @@ TEST_P(NgspiceCrossCheck, SimulatedStageMatchesItsTransferFunction) {
     const core::CircuitRecord cr = RecordOf(c, s);
     const std::string subckt = output::StageSubcircuit(cr, c.type, t, "IDEALOP");
     ASSERT_FALSE(subckt.empty()) << "no subcircuit for " << c.key;
-    net << NgspiceDialect(subckt, s);
+    // The writer rounds values to report precision; the comparison here is between
+    // equations and circuit, not about that rounding.
+    net << test_support::WithFullValues(
+        subckt, [&s](char kind, int k) { return kind == 'R' ? s.R.at(k) : s.C.at(k); });
     const int outNode = 100 + t;
     net << "X" << t << " 1 " << outNode << " " << type << t << "\n";
 
@@ -158,38 +103,24 @@ TEST_P(NgspiceCrossCheck, SimulatedStageMatchesItsTransferFunction) {
       // Keep clear of a notch's null, where a relative comparison means nothing.
       if (par.wz && std::abs(w / *par.wz - 1) < 0.05) w *= 1.2;
       probes.push_back({t, w, analysis::StageResponse(p, w)});
-      const std::string f = Exact(w / (2 * std::numbers::pi));
-      control << "ac lin 1 " << f << " " << f << "\n";
-      control << "wrdata out.txt vr(" << outNode << ") vi(" << outNode << ")\n";
+      control << test_support::AcPoint(w, outNode);
     }
   }
   control << "quit\n.endc\n";
   net << control.str() << ".end\n";
 
-  TempDir dir;
-  ASSERT_FALSE(dir.path.empty());
-  {
-    std::ofstream tb(dir.path / "tb.cir");
-    tb << net.str();
-  }
-  // -n: no .spiceinit of the user's may change how the bench is read.
-  const std::string command =
-      "cd '" + dir.path.string() + "' && '" + ngspice->string() + "' -b -n tb.cir > log.txt 2>&1";
-  const int rc = std::system(command.c_str());
-  std::ifstream log(dir.path / "log.txt");
-  const std::string logText((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-  ASSERT_EQ(rc, 0) << "ngspice failed on " << c.key << ":\n" << logText << "\nnetlist:\n" << net.str();
-
-  std::ifstream results(dir.path / "out.txt");
-  std::vector<std::array<double, 3>> rows;
-  for (std::array<double, 3> r{}; results >> r[0] >> r[1] >> r[2];) rows.push_back(r);
-  ASSERT_EQ(rows.size(), probes.size()) << "ngspice output of " << c.key << ":\n" << logText;
+  const test_support::NgspiceRun run = test_support::RunNgspice(ngspice->string(), net.str());
+  ASSERT_TRUE(run.folder) << "no temporary folder";
+  ASSERT_EQ(run.status, 0) << "ngspice failed on " << c.key << ":\n"
+                           << run.log << "\nnetlist:\n"
+                           << net.str();
+  ASSERT_EQ(run.ac.size(), probes.size()) << "ngspice output of " << c.key << ":\n" << run.log;
 
   double worstMagnitude = 0;
   double worstPhase = 0;
   for (std::size_t i = 0; i < probes.size(); ++i) {
     const Probe& pr = probes[i];
-    const std::complex<double> simulated(rows[i][1], rows[i][2]);
+    const std::complex<double>& simulated = run.ac[i];
     const double magnitudeError = std::abs(simulated) / std::abs(pr.expected) - 1;
     const double phaseErrorDeg = std::arg(simulated / pr.expected) * 180 / std::numbers::pi;
     const std::string where = c.key + " set " + std::to_string(pr.set) +

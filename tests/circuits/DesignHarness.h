@@ -1,9 +1,13 @@
-// Designing one catalogue circuit the way the calculation window does: set it up, then
-// let the dispatcher run its routine and the common post-steps.
+// Designing one catalogue circuit the way the calculation window does (set it up, then
+// let the dispatcher run its routine and the common post-steps), and the targets and
+// checks the design tests hold a designed stage to.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
+#include <complex>
 #include <optional>
 #include <string>
 
@@ -79,6 +83,49 @@ inline analysis::StagePolynomials Polynomials(const Designed& d) {
 
 inline double Sens(const core::ComponentEntry& e, int code) {
   return e.Sens[static_cast<std::size_t>(circuits::SensSlotOfCode(code))];
+}
+
+// The gain a circuit's rule leaves a stage with, and whether the rule rather than the
+// request set it (the record's GainConstrained).
+struct Gain {
+  double k = 0;
+  bool constrained = false;
+};
+
+inline double Relative(double actual, double expected) {
+  return std::abs(actual / expected - 1);
+}
+
+inline void ExpectValuesPositiveAndFinite(const core::CircuitRecord& cr, const std::string& where) {
+  for (int k = 1; k <= cr.ResistorCount; ++k) {
+    const double v = cr.R[static_cast<std::size_t>(k)].Value;
+    EXPECT_TRUE(v > 0 && std::isfinite(v)) << where << ": R" << k << " = " << v;
+  }
+  for (int k = 1; k <= cr.CapacitorCount; ++k) {
+    const double v = cr.C[static_cast<std::size_t>(k)].Value;
+    EXPECT_TRUE(v > 0 && std::isfinite(v)) << where << ": C" << k << " = " << v;
+  }
+}
+
+inline void ExpectRelative(double actual, double expected, double tolerance, const char* what) {
+  EXPECT_NEAR(actual, expected, tolerance * std::abs(expected)) << what;
+}
+
+// The biquad a lowpass, highpass or bandpass stage is designed to be,
+// +-K N(s) / (s^2 + s wp/Qp + wp^2).
+inline std::complex<double> TargetBiquad(int type, double wp, double qp, double k, bool inverting, double w) {
+  const std::complex<double> s(0, w);
+  const std::complex<double> den = s * s + wp / qp * s + wp * wp;
+  const std::complex<double> num = type == core::ptSLP   ? std::complex<double>(wp * wp)
+                                   : type == core::ptSHP ? s * s
+                                                         : wp / qp * s;
+  return (inverting ? -k : k) * num / den;
+}
+
+// The notch biquad K (s^2 + wz^2) / (s^2 + s wp/Qp + wp^2), before any sign inversion.
+inline std::complex<double> TargetNotch(double k, double wp, double qp, double wz, double w) {
+  const std::complex<double> s(0, w);
+  return k * (s * s + wz * wz) / (s * s + wp / qp * s + wp * wp);
 }
 
 }  // namespace tavrin::design_test

@@ -3,17 +3,12 @@
 // op-amp bandwidth coefficients describe what a single-pole op-amp does to the built
 // circuit, and ngspice agrees with the target biquad.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <numbers>
 #include <optional>
@@ -27,9 +22,11 @@
 #include "analysis/WorkingVectors.h"
 #include "circuits/Catalogue.h"
 #include "circuits/DesignEquations.h"
+#include "circuits/DesignHarness.h"
 #include "circuits/SetUpCircuit.h"
 #include "core/DesignState.h"
 #include "output/Subcircuit.h"
+#include "support/NgspiceBench.h"
 
 namespace tavrin {
 namespace {
@@ -39,6 +36,11 @@ using core::CircuitRecord;
 using core::ptSBP;
 using core::ptSHP;
 using core::ptSLP;
+using design_test::ExpectValuesPositiveAndFinite;
+using design_test::Relative;
+using design_test::TargetBiquad;
+using test_support::Exact;
+using test_support::FindOnPath;
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
@@ -93,10 +95,6 @@ CircuitRecord Designed(const Member& m, const Request& q) {
   return cr;
 }
 
-double Relative(double actual, double expected) {
-  return std::abs(actual / expected - 1);
-}
-
 // The gain each member must end with for a requested gain, and whether it is forced.
 struct GainRule {
   double gain = 0;
@@ -132,17 +130,6 @@ bool Unrealisable(const Member& m, const CircuitRecord& cr) {
   if (code == "SBP05" && !m.c2Variable) return k >= 3 * qd - 1 || qd <= 0.5;
   if (code == "SBP05") return qd <= 0.5;
   return false;
-}
-
-void ExpectValuesPositiveAndFinite(const CircuitRecord& cr, const std::string& where) {
-  for (int k = 1; k <= cr.ResistorCount; ++k) {
-    const double v = cr.R[static_cast<std::size_t>(k)].Value;
-    EXPECT_TRUE(v > 0 && std::isfinite(v)) << where << ": R" << k << " = " << v;
-  }
-  for (int k = 1; k <= cr.CapacitorCount; ++k) {
-    const double v = cr.C[static_cast<std::size_t>(k)].Value;
-    EXPECT_TRUE(v > 0 && std::isfinite(v)) << where << ": C" << k << " = " << v;
-  }
 }
 
 // The analysis of the designed values against the targets the routine solved for.
@@ -565,54 +552,6 @@ TEST(DesignMfbFliegeTowThomas, BandwidthCoefficientsDescribeTheBuiltCircuit) {
 // ngspice: the designed stage, built from the writer's subcircuit with exact values and
 // near-ideal op-amps, against the target biquad.
 
-std::optional<fs::path> FindOnPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  if (path == nullptr) return std::nullopt;
-  std::stringstream dirs(path);
-  std::string dir;
-  while (std::getline(dirs, dir, ':')) {
-    if (dir.empty()) continue;
-    const fs::path candidate = fs::path(dir) / name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-  }
-  return std::nullopt;
-}
-
-std::string Exact(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  return buf;
-}
-
-// The writer's lines with each element's value at full precision and ngspice's own
-// element syntax (no unit models).
-std::string WithExactValues(const std::string& subckt, const CircuitRecord& cr) {
-  std::istringstream in(subckt);
-  std::ostringstream out;
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream words(line);
-    std::string name, a, b;
-    words >> name;
-    if (!name.empty() && (name[0] == 'R' || name[0] == 'C')) {
-      words >> a >> b;
-      const auto k = static_cast<std::size_t>(std::stoi(name.substr(1)));
-      out << name << ' ' << a << ' ' << b << ' ' << Exact(name[0] == 'R' ? cr.R[k].Value : cr.C[k].Value)
-          << '\n';
-    } else {
-      out << line << '\n';
-    }
-  }
-  return out.str();
-}
-
-Complex TargetBiquad(int type, double wp, double qp, double k, bool inverting, double w) {
-  const Complex s(0, w);
-  const Complex den = s * s + wp / qp * s + wp * wp;
-  const Complex num = type == ptSLP ? Complex(wp * wp) : type == ptSHP ? s * s : wp / qp * s;
-  return (inverting ? -k : k) * num / den;
-}
-
 TEST(DesignMfbFliegeTowThomas, NgspiceSimulatesTheTargetBiquad) {
   const std::optional<fs::path> ngspice = FindOnPath("ngspice");
   ASSERT_TRUE(ngspice.has_value()) << "ngspice was not found on PATH; it is a required dependency of the "
@@ -624,7 +563,7 @@ TEST(DesignMfbFliegeTowThomas, NgspiceSimulatesTheTargetBiquad) {
   };
   std::vector<Probe> probes;
   std::ostringstream net, control;
-  net << "* designed stages\n.SUBCKT OP 2 1 5\nEIO 5 0 2 1 1e9\n.ENDS OP\nV1 1 0 AC 1\n";
+  net << "* designed stages\n" << test_support::IdealOpAmp("OP") << "V1 1 0 AC 1\n";
   control << ".control\nset appendwrite\nset wr_singlescale\n";
   int t = 0;
   for (const Member& m : Members()) {
@@ -634,39 +573,28 @@ TEST(DesignMfbFliegeTowThomas, NgspiceSimulatesTheTargetBiquad) {
       const CircuitRecord cr = Designed(m, q);
       ASSERT_FALSE(cr.DesignFailed) << Where(m, q);
       ++t;
-      net << WithExactValues(output::StageSubcircuit(cr, m.type, t, "OP"), cr);
+      net << test_support::WithFullValues(output::StageSubcircuit(cr, m.type, t, "OP"), cr);
       const int outNode = 100 + t;
       net << "X" << t << " 1 " << outNode << " " << circuits::TypeLetters(m.type) << t << "\n";
       for (double mult : multiples) {
         const double w = mult * q.wp;
         probes.push_back({Where(m, q) + " at " + Exact(mult) + " wp",
                           TargetBiquad(m.type, q.wp, q.qp, cr.CircuitGain, cr.Inverting, w)});
-        const std::string f = Exact(w / kTwoPi);
-        control << "ac lin 1 " << f << " " << f << "\nwrdata out.txt vr(" << outNode << ") vi(" << outNode
-                << ")\n";
+        control << test_support::AcPoint(w, outNode);
       }
     }
   }
   control << "quit\n.endc\n";
   net << control.str() << ".end\n";
 
-  std::string pattern = (fs::temp_directory_path() / "tavrin-design-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-  const fs::path dir = pattern;
-  std::ofstream(dir / "tb.cir") << net.str();
-  const std::string command =
-      "cd '" + dir.string() + "' && '" + ngspice->string() + "' -b -n tb.cir > log.txt 2>&1";
-  const int rc = std::system(command.c_str());
-  std::ifstream results(dir / "out.txt");
-  std::vector<std::array<double, 3>> rows;
-  for (std::array<double, 3> r{}; results >> r[0] >> r[1] >> r[2];) rows.push_back(r);
-  std::error_code ec;
-  fs::remove_all(dir, ec);
-  ASSERT_EQ(rc, 0) << net.str();
-  ASSERT_EQ(rows.size(), probes.size());
+  const test_support::NgspiceRun run =
+      test_support::RunNgspice(ngspice->string(), net.str(), "tavrin-design");
+  ASSERT_TRUE(run.folder) << "no temporary folder";
+  ASSERT_EQ(run.status, 0) << net.str();
+  ASSERT_EQ(run.ac.size(), probes.size());
   double worst = 0;
   for (std::size_t i = 0; i < probes.size(); ++i) {
-    const Complex simulated(rows[i][1], rows[i][2]);
+    const Complex& simulated = run.ac[i];
     const double error = std::abs(simulated / probes[i].expected - 1.0);
     worst = std::max(worst, error);
     EXPECT_LT(error, 1e-3) << probes[i].where << ": simulated " << simulated << ", target "

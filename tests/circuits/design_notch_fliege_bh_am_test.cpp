@@ -3,16 +3,11 @@
 // of its s-term, the gain and capacitor rules hold, a design fails only where the circuit
 // has no values for the target, and ngspice sees the notch where it was put.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <optional>
 #include <sstream>
@@ -28,6 +23,7 @@
 #include "circuits/SetUpCircuit.h"
 #include "core/DesignState.h"
 #include "output/Subcircuit.h"
+#include "support/NgspiceBench.h"
 
 namespace tavrin {
 namespace {
@@ -37,6 +33,9 @@ using core::CircuitRecord;
 using core::ptSHPN;
 using core::ptSLPN;
 using core::ptSN;
+using design_test::ExpectValuesPositiveAndFinite;
+using design_test::Relative;
+using test_support::FindOnPath;
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
@@ -87,10 +86,6 @@ CircuitRecord Designed(const Member& m, const Request& q) {
   return cr;
 }
 
-double Relative(double actual, double expected) {
-  return std::abs(actual / expected - 1);
-}
-
 std::string Where(const Member& m, const Request& q) {
   std::ostringstream s;
   s << m.key() << (q.predistort ? " predistorted" : "") << " at f = " << q.wp / kTwoPi << " Hz, Qp = " << q.qp
@@ -131,17 +126,6 @@ bool Unrealisable(const Member& m, const Request& q, const CircuitRecord& cr) {
   if (code == "SLPN04" || code == "SLPN09") return !(q.wz > cr.DesignWp);
   if (code == "SHPN03" || code == "SHPN08") return !(q.wz < cr.DesignWp);
   return !(q.gain > 0);
-}
-
-void ExpectValuesPositiveAndFinite(const CircuitRecord& cr, const std::string& where) {
-  for (int k = 1; k <= cr.ResistorCount; ++k) {
-    const double v = cr.R[static_cast<std::size_t>(k)].Value;
-    EXPECT_TRUE(v > 0 && std::isfinite(v)) << where << ": R" << k << " = " << v;
-  }
-  for (int k = 1; k <= cr.CapacitorCount; ++k) {
-    const double v = cr.C[static_cast<std::size_t>(k)].Value;
-    EXPECT_TRUE(v > 0 && std::isfinite(v)) << where << ": C" << k << " = " << v;
-  }
 }
 
 // The analysis of the designed values against the targets the routine solved for, with a
@@ -493,72 +477,23 @@ TEST(DesignNotchFliegeBhAm, BandwidthCoefficientsDescribeTheBuiltCircuit) {
 // near-ideal op-amps.  Away from the zero it follows the target notch; at the zero it is at
 // least 80 dB below the larger of its passband gains.
 
-std::optional<fs::path> FindOnPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  if (path == nullptr) return std::nullopt;
-  std::stringstream dirs(path);
-  for (std::string dir; std::getline(dirs, dir, ':');) {
-    const fs::path candidate = fs::path(dir) / name;
-    if (!dir.empty() && ::access(candidate.c_str(), X_OK) == 0) return candidate;
-  }
-  return std::nullopt;
-}
-
-std::string Exact(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  return buf;
-}
-
-// The subcircuit with every R and C at its designed value in full.
-std::string WithExactValues(const std::string& subckt, const CircuitRecord& cr) {
-  std::istringstream in(subckt);
-  std::ostringstream out;
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream words(line);
-    std::string name, a, b;
-    words >> name >> a >> b;
-    if (!name.empty() && (name[0] == 'R' || name[0] == 'C') && !b.empty()) {
-      const auto k = static_cast<std::size_t>(std::stoi(name.substr(1)));
-      out << name << ' ' << a << ' ' << b << ' ' << Exact(name[0] == 'R' ? cr.R[k].Value : cr.C[k].Value)
-          << '\n';
-    } else {
-      out << line << '\n';
-    }
-  }
-  return out.str();
-}
-
 // Simulated H(jw) at each w, or empty when ngspice did not run.
 std::vector<Complex> Simulate(const Member& m, const CircuitRecord& cr, const std::vector<double>& ws,
                               std::string& netlist) {
   const std::optional<fs::path> ngspice = FindOnPath("ngspice");
   if (!ngspice) return {};
   std::ostringstream net;
-  net << "* " << m.key() << "\n.SUBCKT IDEALOP 2 1 5\nEIO 5 0 2 1 1e9\n.ENDS IDEALOP\n";
-  net << WithExactValues(output::StageSubcircuit(cr, m.type, 1, "IDEALOP"), cr);
+  net << "* " << m.key() << "\n" << test_support::IdealOpAmp("IDEALOP");
+  net << test_support::WithFullValues(output::StageSubcircuit(cr, m.type, 1, "IDEALOP"), cr);
   net << "V1 1 0 AC 1\nX1 1 2 " << circuits::TypeLetters(m.type) << "1\n";
   net << ".control\nset appendwrite\nset wr_singlescale\n";
   for (double w : ws) {
-    const std::string f = Exact(w / kTwoPi);
-    net << "ac lin 1 " << f << " " << f << "\nwrdata out.txt vr(2) vi(2)\n";
+    net << test_support::AcPoint(w, 2);
   }
   net << "quit\n.endc\n.end\n";
   netlist = net.str();
-  std::string pattern = (fs::temp_directory_path() / "tavrin-notch-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return {};
-  const fs::path dir = pattern;
-  std::ofstream(dir / "tb.cir") << netlist;
-  const std::string command =
-      "cd '" + dir.string() + "' && '" + ngspice->string() + "' -b -n tb.cir > log.txt 2>&1";
-  const int rc = std::system(command.c_str());
-  std::vector<Complex> out;
-  std::ifstream results(dir / "out.txt");
-  for (double f = 0, re = 0, im = 0; results >> f >> re >> im;) out.emplace_back(re, im);
-  std::error_code ec;
-  fs::remove_all(dir, ec);
-  if (rc != 0) out.clear();
-  return out;
+  const test_support::NgspiceRun run = test_support::RunNgspice(ngspice->string(), netlist, "tavrin-notch");
+  return run.status == 0 ? run.ac : std::vector<Complex>{};
 }
 
 TEST(DesignNotchFliegeBhAm, NgspiceNotchDepthAndResponse) {
@@ -597,8 +532,7 @@ TEST(DesignNotchFliegeBhAm, NgspiceNotchDepthAndResponse) {
       if (shallowest == 0 || depth < shallowest) shallowest = depth;
       EXPECT_LT(std::abs(h[0]), 1e-4 * passband) << where << ": " << depth << " dB below the passband at wz";
       for (std::size_t i = 1; i < ws.size(); ++i) {
-        const Complex s(0, ws[i]);
-        const Complex target = k * (s * s + q.wz * q.wz) / (s * s + wp / pt.qp * s + wp * wp);
+        const Complex target = design_test::TargetNotch(k, wp, pt.qp, q.wz, ws[i]);
         const Complex expected = p.inverting ? -target : target;
         EXPECT_LT(std::abs(h[i] - expected) / std::abs(expected), 1e-3)
             << where << " at w/wp = " << ws[i] / wp << ": simulated " << h[i] << ", expected " << expected;

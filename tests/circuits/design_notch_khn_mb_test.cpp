@@ -3,14 +3,10 @@
 // the gain, the zero pair has no s-term, the gain rule of each circuit holds, a design
 // fails exactly where its circuit cannot be built, and the built stage notches in ngspice.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -27,17 +23,16 @@
 #include "circuits/SetUpCircuit.h"
 #include "core/DesignState.h"
 #include "output/Subcircuit.h"
+#include "support/NgspiceBench.h"
 
 namespace tavrin::circuits {
 namespace {
 
 using core::CircuitRecord;
+using design_test::Gain;
+using design_test::Relative;
+using test_support::Exact;
 constexpr double kTwoPi = 2 * std::numbers::pi;
-
-struct Gain {
-  double k = 0;
-  bool constrained = false;
-};
 
 // What the design is solved for: the moved targets where predistortion is on.
 struct Solved {
@@ -130,10 +125,6 @@ CircuitRecord Designed(const Member& m, double wp, double qp, double wz, double 
   DesignContext ctx{cr, DesignTargets{m.type, wp, qp, wz}};
   entry->design(ctx);
   return cr;
-}
-
-double Relative(double got, double want) {
-  return std::abs(got / want - 1);
 }
 
 std::vector<double> ZeroOverPole(int type) {
@@ -308,55 +299,24 @@ TEST(NotchKhnMbDesignLimits, KhnLoopAndSummingResistors) {
 
 namespace fs = std::filesystem;
 
-std::string Exact(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  return buf;
-}
-
+// The writer's topology with every value in full: the writer rounds to report precision.
 std::string NgspiceSubcircuit(const CircuitRecord& cr, int type) {
-  std::istringstream in(output::StageSubcircuit(cr, type, 1, "OPAMP"));
-  std::ostringstream out;
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream words(line);
-    std::string name, a, b;
-    words >> name >> a >> b;
-    if (!name.empty() && (name[0] == 'R' || name[0] == 'C')) {
-      const auto k = static_cast<std::size_t>(std::stoi(name.substr(1)));
-      out << name << ' ' << a << ' ' << b << ' ' << Exact(name[0] == 'R' ? cr.R[k].Value : cr.C[k].Value)
-          << '\n';
-    } else {
-      out << line << '\n';
-    }
-  }
-  return out.str();
+  return test_support::WithFullValues(output::StageSubcircuit(cr, type, 1, "OPAMP"), cr);
 }
 
 // The stage at each w (rad/s), ideal op-amps; empty when ngspice did not run.
 std::vector<std::complex<double>> Simulate(const CircuitRecord& cr, int type, const std::vector<double>& ws) {
   std::ostringstream net;
   net << "* designed " << CircuitKey(type, cr.CircuitNumber) << "\n";
-  net << ".SUBCKT OPAMP 1 2 5\nEO 5 0 1 2 1e10\n.ENDS OPAMP\n";
+  net << test_support::IdealOpAmp("OPAMP", 1e10);
   net << NgspiceSubcircuit(cr, type) << "V1 1 0 AC 1\nX1 1 2 " << TypeLetters(type) << "1\n";
   net << ".control\nset appendwrite\nset wr_singlescale\n";
   for (double w : ws) {
-    const std::string f = Exact(w / kTwoPi);
-    net << "ac lin 1 " << f << " " << f << "\nwrdata out.txt vr(2) vi(2)\n";
+    net << test_support::AcPoint(w, 2);
   }
   net << "quit\n.endc\n.end\n";
-  std::string pattern = (fs::temp_directory_path() / "tavrin-notch-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return {};
-  const fs::path dir = pattern;
-  std::ofstream(dir / "tb.cir") << net.str();
-  const std::string command = "cd '" + dir.string() + "' && ngspice -b -n tb.cir > log.txt 2>&1";
-  std::vector<std::complex<double>> result;
-  if (std::system(command.c_str()) == 0) {
-    std::ifstream rows(dir / "out.txt");
-    for (double f = 0, re = 0, im = 0; rows >> f >> re >> im;) result.emplace_back(re, im);
-  }
-  std::error_code ec;
-  fs::remove_all(dir, ec);
-  return result;
+  const test_support::NgspiceRun run = test_support::RunNgspice("ngspice", net.str(), "tavrin-notch");
+  return run.status == 0 ? run.ac : std::vector<std::complex<double>>{};
 }
 
 // The poles of the stage built with single-pole op-amps of x = wp / (2 pi GBW) (wt/s from a
@@ -370,17 +330,11 @@ std::optional<PolePair> SimulatedPolePair(const CircuitRecord& cr, int type, dou
   const double gbw = wp / (kTwoPi * x);
   std::ostringstream net;
   net << "* poles of " << CircuitKey(type, cr.CircuitNumber) << "\n";
-  net << ".SUBCKT OPAMP 1 2 5\nGI 0 3 1 2 1\nCI 3 0 " << Exact(1 / (kTwoPi * gbw))
-      << "\nRI 3 0 1e15\nEO 5 0 3 0 1\n.ENDS OPAMP\n";
+  net << test_support::SinglePoleOpAmp("OPAMP", gbw);
   net << NgspiceSubcircuit(cr, type) << "V1 1 0 AC 1\nX1 1 2 " << TypeLetters(type) << "1\n";
   net << ".control\nset numdgt=15\npz 1 0 2 0 vol pol\nprint all > poles.txt\nquit\n.endc\n.end\n";
-  std::string pattern = (fs::temp_directory_path() / "tavrin-poles-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
-  const fs::path dir = pattern;
-  std::ofstream(dir / "tb.cir") << net.str();
-  const std::string command = "cd '" + dir.string() + "' && ngspice -b -n tb.cir > log.txt 2>&1";
   std::optional<PolePair> best;
-  if (std::system(command.c_str()) == 0) {
+  const auto read = [&](const fs::path& dir) {
     std::ifstream rows(dir / "poles.txt");
     for (std::string line; std::getline(rows, line);) {
       // pole(3) = -1.2e+03,4.5e+04
@@ -394,9 +348,8 @@ std::optional<PolePair> SimulatedPolePair(const CircuitRecord& cr, int type, dou
           (!best || std::abs(std::log(w / wp)) < std::abs(std::log(best->wp / wp))))
         best = PolePair{w, w / (-2 * re)};
     }
-  }
-  std::error_code ec;
-  fs::remove_all(dir, ec);
+  };
+  test_support::RunNgspice("ngspice", net.str(), "tavrin-poles", read);
   return best;
 }
 
@@ -471,8 +424,7 @@ TEST_P(NotchKhnMbDesign, SimulatesToTheTargetNotchWithADeepNull) {
     ASSERT_EQ(sim.size(), ws.size()) << "ngspice did not run (it is required)";
     const double k = d.cr.CircuitGain;
     for (std::size_t i = 0; i + 1 < ws.size(); ++i) {
-      const std::complex<double> s(0, ws[i]);
-      std::complex<double> want = k * (s * s + wz * wz) / (s * s + s * (wp / pt.qp) + wp * wp);
+      std::complex<double> want = design_test::TargetNotch(k, wp, pt.qp, wz, ws[i]);
       if (p.inverting) want = -want;
       EXPECT_LT(std::abs(sim[i] / want - 1.0), 1e-3)
           << where << " at " << ws[i] << ": " << sim[i] << " for " << want;

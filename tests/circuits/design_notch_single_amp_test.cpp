@@ -4,15 +4,10 @@
 // realise the target, the op-amp bandwidth coefficients are those of the built circuit,
 // and ngspice finds the notch where it was put.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <numbers>
 #include <sstream>
@@ -26,9 +21,13 @@
 #include "circuits/DesignHarness.h"
 #include "circuits/SetUpCircuit.h"
 #include "output/NetlistTemplates.h"
+#include "support/NgspiceBench.h"
 
 namespace tavrin::circuits {
 namespace {
+
+using design_test::ExpectRelative;
+using test_support::Exact;
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kTolerance = 1e-9;
@@ -82,10 +81,6 @@ std::string Describe(const std::string& key, const Request& r) {
   s << key << (r.activeComp ? " compensated" : "") << " wp=" << r.wp << " Qp=" << r.qp
     << " wz/wp=" << r.wzOverWp << " K=" << r.gain << (r.predistort ? " predistorted" : "");
   return s.str();
-}
-
-void ExpectRelative(double actual, double expected, double tolerance, const char* what) {
-  EXPECT_NEAR(actual, expected, tolerance * std::abs(expected)) << what;
 }
 
 struct Member {
@@ -544,24 +539,18 @@ TEST(NotchSingleAmpBandwidth, CoefficientsAreTheShiftOfTheBuiltCircuit) {
 // full and near-ideal op-amps, against K (s^2 + wz^2) / (s^2 + s wp/Qp + wp^2)
 // away from the notch, and at least 80 dB below the smaller passband level at wz.
 
-std::string Full(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  return buf;
-}
-
 // The stage's template as a bench of its own: every R and C at its value in full, every
 // op-amp a near-ideal one, the input at node 1 and the output at node 2.
 std::string Bench(const output::NetlistTemplate& t, const core::CircuitRecord& cr) {
   std::ostringstream out;
-  out << ".SUBCKT IDEALOP 2 1 5\nEIO 5 0 2 1 1e9\n.ENDS IDEALOP\n";
+  out << test_support::IdealOpAmp("IDEALOP");
   for (const Part& p : PartsOf(t)) {
     const auto k = static_cast<std::size_t>(p.index);
     if (p.kind == 'X') {
       out << "XA" << p.index << ' ' << p.nodes[0] << ' ' << p.nodes[1] << ' ' << p.nodes[2] << " IDEALOP\n";
     } else {
       out << p.kind << p.index << ' ' << p.nodes[0] << ' ' << p.nodes[1] << ' '
-          << Full(p.kind == 'R' ? cr.R[k].Value : cr.C[k].Value) << '\n';
+          << Exact(p.kind == 'R' ? cr.R[k].Value : cr.C[k].Value) << '\n';
     }
   }
   return out.str();
@@ -592,26 +581,16 @@ TEST(NotchSingleAmpNgspice, DesignedStagesSimulateToTheirNotches) {
     for (double k : multiples) probes.push_back(k * wp);
     probes.push_back(wz);
     for (double w : probes) {
-      const std::string f = Full(w / (2 * kPi));
-      net << "ac lin 1 " << f << " " << f << "\nwrdata out.txt vr(2) vi(2)\nset appendwrite\n";
+      net << test_support::AcPoint(w, 2) << "set appendwrite\n";
     }
     net << "quit\n.endc\n.end\n";
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("tavrin-notch-" + std::to_string(::getpid()) + "-" + c.key);
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "tb.cir") << net.str();
-    const std::string command = "cd '" + dir.string() + "' && ngspice -b -n tb.cir > log.txt 2>&1";
-    const int rc = std::system(command.c_str());
-    std::ifstream results(dir / "out.txt");
-    std::vector<Complex> simulated;
-    for (double f = 0, re = 0, im = 0; results >> f >> re >> im;) simulated.emplace_back(re, im);
-    std::filesystem::remove_all(dir);
-    ASSERT_EQ(rc, 0) << "ngspice (a required dependency of the tests) did not run the bench";
+    const test_support::NgspiceRun run = test_support::RunNgspice("ngspice", net.str(), "tavrin-notch");
+    const std::vector<Complex>& simulated = run.ac;
+    ASSERT_EQ(run.status, 0) << "ngspice (a required dependency of the tests) did not run the bench";
     ASSERT_EQ(simulated.size(), probes.size()) << net.str();
     const double k = d.cr.CircuitGain;
     for (std::size_t i = 0; i + 1 < probes.size(); ++i) {
-      const Complex s(0, probes[i]);
-      const Complex target = k * (s * s + wz * wz) / (s * s + s * wp / c.qp + wp * wp);
+      const Complex target = design_test::TargetNotch(k, wp, c.qp, wz, probes[i]);
       if (std::abs(probes[i] / wz - 1) < 0.05) continue;
       EXPECT_LT(std::abs(simulated[i] - target) / std::abs(target), 1e-3) << "at w = " << probes[i];
     }

@@ -1,16 +1,11 @@
 // The twin-T notch circuits (SLPN05, SHPN04, SN01, SN03, SN04): their design routines
 // against the analysis of the values they compute, and the designed stages in ngspice.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <optional>
 #include <sstream>
@@ -25,6 +20,7 @@
 #include "circuits/SetUpCircuit.h"
 #include "core/DesignState.h"
 #include "output/Subcircuit.h"
+#include "support/NgspiceBench.h"
 
 namespace tavrin {
 namespace {
@@ -34,6 +30,8 @@ using circuits::CircuitIdOf;
 using circuits::DesignContext;
 using circuits::FindDesign;
 using Complex = std::complex<double>;
+using design_test::TargetNotch;
+using test_support::Exact;
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
@@ -97,12 +95,6 @@ double RealRoot(double c2, double c1, double c0) {
 double RelativeSTerm(const analysis::StagePolynomials& p, double wz) {
   const double a2 = p.a[2] / p.a[3], a1 = p.a[1] / p.a[3], a0 = p.a[0] / p.a[3];
   return (a2 + RealRoot(a2, a1, a0)) / wz;
-}
-
-// The notch biquad the stage was asked to be, with the gain the routine settled on.
-Complex Target(double k, double wp, double qp, double wz, double w) {
-  const Complex s(0, w);
-  return k * (s * s + wz * wz) / (s * s + wp / qp * s + wp * wp);
 }
 
 // Where each member cannot realise the target, in the values its equations are solved for.
@@ -182,7 +174,7 @@ TEST(TwinTNotchDesign, EveryMemberRealisesItsTargetsOverTheGrid) {
             for (double x = 0.1; x <= 10.0001; x *= std::pow(10.0, 0.1)) {
               const double w = x * wp;
               if (std::abs(w / wz - 1) < 0.01) continue;
-              const Complex t = Target(cr.CircuitGain, wp, qp, wz, w);
+              const Complex t = TargetNotch(cr.CircuitGain, wp, qp, wz, w);
               worst = std::max(worst, std::abs(analysis::StageResponse(p, w) - t) / std::abs(t));
             }
             EXPECT_LT(worst, 1e-8) << "response against the target notch";
@@ -334,46 +326,10 @@ TEST(TwinTNotchSensitivities, SlotsObeyTheScalingOfTheNetwork) {
 // ---------------------------------------------------------------------------------------
 // ngspice
 
-std::optional<std::string> Ngspice() {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path == nullptr ? "" : path);
-  for (std::string dir; std::getline(dirs, dir, ':');) {
-    const fs::path p = fs::path(dir) / "ngspice";
-    if (!dir.empty() && ::access(p.c_str(), X_OK) == 0) return p.string();
-  }
-  return std::nullopt;
-}
-
-std::string Full(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  return buf;
-}
-
-// The subcircuit's R and C lines with the designed values in full: the writer rounds to
-// report precision, which alone would limit the null to about 60 dB.
-std::string WithDesignedValues(const std::string& subckt, const core::CircuitRecord& cr) {
-  std::istringstream in(subckt);
-  std::ostringstream out;
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream words(line);
-    std::string name, a, b;
-    words >> name >> a >> b;
-    if (!name.empty() && (name[0] == 'R' || name[0] == 'C') && !b.empty()) {
-      const auto k = static_cast<std::size_t>(std::stoi(name.substr(1)));
-      out << name << ' ' << a << ' ' << b << ' ' << Full(name[0] == 'R' ? cr.R[k].Value : cr.C[k].Value)
-          << '\n';
-    } else {
-      out << line << '\n';
-    }
-  }
-  return out.str();
-}
-
 // V(out) at each w (rad/s); the op-amp is ideal, or a single pole at gbw Hz.
 std::vector<Complex> Simulate(const Member& m, const core::CircuitRecord& cr, const std::vector<double>& ws,
                               double gbw = 0) {
-  const std::optional<std::string> ngspice = Ngspice();
+  const std::optional<fs::path> ngspice = test_support::FindOnPath("ngspice");
   if (!ngspice) {
     ADD_FAILURE() << "ngspice was not found on PATH; it is a required dependency of the test suite";
     return {};
@@ -381,36 +337,27 @@ std::vector<Complex> Simulate(const Member& m, const core::CircuitRecord& cr, co
   std::ostringstream net;
   net << "* " << m.key << "\n";
   if (gbw > 0) {
-    net << ".SUBCKT OPAMP 2 1 5\nG1 0 3 2 1 1\nC1 3 0 " << Full(1 / (kTwoPi * gbw))
+    net << ".SUBCKT OPAMP 2 1 5\nG1 0 3 2 1 1\nC1 3 0 " << Exact(1 / (kTwoPi * gbw))
         << "\nR1 3 0 1e12\nEO 5 0 3 0 1\n.ENDS OPAMP\n";
   } else {
-    net << ".SUBCKT OPAMP 2 1 5\nEIO 5 0 2 1 1e9\n.ENDS OPAMP\n";
+    net << test_support::IdealOpAmp("OPAMP");
   }
-  net << WithDesignedValues(output::StageSubcircuit(cr, m.type, 1, "OPAMP"), cr);
+  // The writer rounds to report precision, which alone would limit the null to about 60 dB.
+  net << test_support::WithFullValues(output::StageSubcircuit(cr, m.type, 1, "OPAMP"), cr);
   net << "V1 1 0 AC 1\nX1 1 2 " << circuits::TypeLetters(m.type) << "1\n";
   net << ".control\nset appendwrite\nset wr_singlescale\n";
   for (double w : ws) {
-    const std::string f = Full(w / kTwoPi);
-    net << "ac lin 1 " << f << " " << f << "\nwrdata out.txt vr(2) vi(2)\n";
+    net << test_support::AcPoint(w, 2);
   }
   net << "quit\n.endc\n.end\n";
-  std::string pattern = (fs::temp_directory_path() / "tavrin-notch-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
+  const test_support::NgspiceRun run = test_support::RunNgspice(ngspice->string(), net.str(), "tavrin-notch");
+  if (!run.folder) {
     ADD_FAILURE() << "no temporary folder";
     return {};
   }
-  const fs::path dir = pattern;
-  std::ofstream(dir / "tb.cir") << net.str();
-  const std::string command = "cd '" + dir.string() + "' && '" + *ngspice + "' -b -n tb.cir > log.txt 2>&1";
-  const int rc = std::system(command.c_str());
-  std::ifstream results(dir / "out.txt");
-  std::vector<Complex> simulated;
-  for (double f = 0, re = 0, im = 0; results >> f >> re >> im;) simulated.emplace_back(re, im);
-  std::error_code ec;
-  fs::remove_all(dir, ec);
-  EXPECT_EQ(rc, 0) << net.str();
-  EXPECT_EQ(simulated.size(), ws.size()) << net.str();
-  return simulated;
+  EXPECT_EQ(run.status, 0) << net.str();
+  EXPECT_EQ(run.ac.size(), ws.size()) << net.str();
+  return run.ac;
 }
 
 double PassbandGain(double k, double wp, double wz) {
@@ -433,7 +380,7 @@ TEST(TwinTNotchNgspice, DesignedStagesSimulateToTheTargetNotchWithADeepNull) {
       const std::vector<Complex> sim = Simulate(m, cr, ws);
       ASSERT_EQ(sim.size(), ws.size());
       for (std::size_t i = 0; i + 1 < ws.size(); ++i) {
-        const Complex t = Target(cr.CircuitGain, wp, qp, wz, ws[i]);
+        const Complex t = TargetNotch(cr.CircuitGain, wp, qp, wz, ws[i]);
         EXPECT_LT(std::abs(sim[i] - t) / std::abs(t), 1e-3) << "at " << ws[i] << " rad/s";
       }
       const double depth = 20 * std::log10(PassbandGain(cr.CircuitGain, wp, wz) / std::abs(sim.back()));
@@ -477,7 +424,7 @@ TEST(TwinTNotchNgspice, PredistortionAgainstASinglePoleOpAmp) {
     for (double x : {0.7, 0.85, 1.0, 1.2, 1.4})
       if (std::abs(x * wp / wz - 1) > 0.1) ws.push_back(x * wp);
     std::vector<Complex> target;
-    for (double w : ws) target.push_back(Target(plain.CircuitGain, wp, qp, wz, w));
+    for (double w : ws) target.push_back(TargetNotch(plain.CircuitGain, wp, qp, wz, w));
     ws.push_back(wz);
     std::vector<Complex> a = Simulate(m, plain, ws, gbw);
     std::vector<Complex> b = Simulate(m, shifted, ws, gbw);

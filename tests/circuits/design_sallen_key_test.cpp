@@ -3,16 +3,11 @@
 // design fails only where the circuit cannot realise the target, and the op-amp
 // bandwidth coefficients are those of the built circuit.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <numbers>
 #include <sstream>
@@ -23,13 +18,19 @@
 #include "analysis/WorkingVectors.h"
 #include "circuits/Catalogue.h"
 #include "circuits/DesignEquations.h"
+#include "circuits/DesignHarness.h"
 #include "circuits/SetUpCircuit.h"
 #include "circuits/StandardValues.h"
 #include "output/NetlistTemplates.h"
 #include "output/Subcircuit.h"
+#include "support/NgspiceBench.h"
 
 namespace tavrin::circuits {
 namespace {
+
+using design_test::ExpectRelative;
+using design_test::TargetBiquad;
+using test_support::Exact;
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kTolerance = 1e-9;
@@ -130,20 +131,6 @@ std::string Describe(const std::string& key, const Request& r) {
   return s.str();
 }
 
-void ExpectRelative(double actual, double expected, double tolerance, const char* what) {
-  EXPECT_NEAR(actual, expected, tolerance * std::abs(expected)) << what;
-}
-
-// The biquad the stage is meant to be, +-K N(s) / (s^2 + s wp/Qp + wp^2).
-std::complex<double> TargetResponse(int type, double wp, double qp, double k, bool inverting, double w) {
-  const std::complex<double> s(0, w);
-  const std::complex<double> d = s * s + s * wp / qp + wp * wp;
-  const std::complex<double> n = type == core::ptSLP   ? std::complex<double>(wp * wp)
-                                 : type == core::ptSHP ? s * s
-                                                       : s * wp / qp;
-  return (inverting ? -k : k) * n / d;
-}
-
 // Everything a designed stage must show: positive finite values, the analysis giving the
 // design targets and the gain the routine reported, and (for the cubic twin-T circuits,
 // whose real pole must cancel) the response of the target biquad over 0.1 to 10 wp.
@@ -169,7 +156,7 @@ void ExpectRealises(const Designed& d) {
     for (int i = 0; i <= 40; ++i) {
       const double w = cr.DesignWp * std::pow(10.0, (i - 20) / 20.0);
       const std::complex<double> target =
-          TargetResponse(d.at.stageType, cr.DesignWp, cr.DesignQp, cr.CircuitGain, cr.Inverting, w);
+          TargetBiquad(d.at.stageType, cr.DesignWp, cr.DesignQp, cr.CircuitGain, cr.Inverting, w);
       EXPECT_LT(std::abs(analysis::StageResponse(p, w) - target), kTolerance * std::abs(target))
           << "at w = " << w;
     }
@@ -671,36 +658,7 @@ TEST(SallenKeyDesignBandwidth, CoefficientsAreTheShiftOfTheBuiltCircuit) {
 // it, simulated by ngspice (a required dependency of the test suite) with near-ideal
 // op-amps, against the target biquad.
 
-std::string FullPrecision(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  return buf;
-}
-
-// The writer's topology with each element at its designed value (the writer rounds to
-// report precision) and without the PSpice unit models ngspice does not know.
-std::string ForNgspice(const std::string& subckt, const Designed& d) {
-  std::istringstream in(subckt);
-  std::ostringstream out;
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream words(line);
-    std::string name, a, b;
-    words >> name;
-    if (!name.empty() && (name[0] == 'R' || name[0] == 'C')) {
-      words >> a >> b;
-      const int k = std::stoi(name.substr(1));
-      out << name << ' ' << a << ' ' << b << ' ' << FullPrecision(name[0] == 'R' ? d.R(k) : d.C(k)) << '\n';
-    } else {
-      out << line << '\n';
-    }
-  }
-  return out.str();
-}
-
 TEST(SallenKeyDesignNgspice, DesignedStagesSimulateToTheirTargetBiquads) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("tavrin-design-sk-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
   const double multiples[] = {0.2, 0.7, 0.95, 1.0, 1.05, 1.4, 5};
   struct Probe {
     std::string what;
@@ -710,7 +668,7 @@ TEST(SallenKeyDesignNgspice, DesignedStagesSimulateToTheirTargetBiquads) {
   std::vector<Probe> probes;
   std::ostringstream net;
   std::ostringstream control;
-  net << "* designed stages\n.SUBCKT IDEALOP 2 1 5\nEIO 5 0 2 1 1e9\n.ENDS IDEALOP\nV1 1 0 AC 1\n";
+  net << "* designed stages\n" << test_support::IdealOpAmp("IDEALOP") << "V1 1 0 AC 1\n";
   control << ".control\nset appendwrite\nset wr_singlescale\n";
   int t = 0;
   for (const Member& member : Members()) {
@@ -719,40 +677,32 @@ TEST(SallenKeyDesignNgspice, DesignedStagesSimulateToTheirTargetBiquads) {
       const Designed d(member.key, r);
       ASSERT_FALSE(d.cr.DesignFailed) << Describe(member.key, r);
       ++t;
-      net << ForNgspice(output::StageSubcircuit(d.cr, d.at.stageType, t, "IDEALOP"), d);
+      // The writer rounds to report precision and names unit models ngspice does not know.
+      net << test_support::WithFullValues(output::StageSubcircuit(d.cr, d.at.stageType, t, "IDEALOP"), d.cr);
       const int node = 100 + t;
       net << "X" << t << " 1 " << node << " " << TypeLetters(d.at.stageType) << t << "\n";
       for (double m : multiples) {
         const double w = m * r.wp;
         probes.push_back({Describe(member.key, r), w,
-                          TargetResponse(d.at.stageType, r.wp, r.qp, d.cr.CircuitGain, d.cr.Inverting, w)});
-        const std::string f = FullPrecision(w / (2 * kPi));
-        control << "ac lin 1 " << f << " " << f << "\nwrdata out.txt vr(" << node << ") vi(" << node << ")\n";
+                          TargetBiquad(d.at.stageType, r.wp, r.qp, d.cr.CircuitGain, d.cr.Inverting, w)});
+        control << test_support::AcPoint(w, node);
       }
     }
   }
   control << "quit\n.endc\n";
-  {
-    std::ofstream bench(dir / "tb.cir");
-    bench << net.str() << control.str() << ".end\n";
-  }
-  const std::string command = "cd '" + dir.string() + "' && ngspice -b -n tb.cir > log.txt 2>&1";
-  const int rc = std::system(command.c_str());
-  std::ifstream results(dir / "out.txt");
-  std::vector<std::array<double, 3>> rows;
-  for (std::array<double, 3> row{}; results >> row[0] >> row[1] >> row[2];) rows.push_back(row);
-  std::filesystem::remove_all(dir);
-  ASSERT_EQ(rc, 0) << "ngspice (a required dependency of the tests) did not run the bench";
-  ASSERT_EQ(rows.size(), probes.size());
+  const test_support::NgspiceRun run =
+      test_support::RunNgspice("ngspice", net.str() + control.str() + ".end\n", "tavrin-design-sk");
+  ASSERT_EQ(run.status, 0) << "ngspice (a required dependency of the tests) did not run the bench";
+  ASSERT_EQ(run.ac.size(), probes.size());
   double worst = 0;
   for (std::size_t i = 0; i < probes.size(); ++i) {
-    const std::complex<double> simulated(rows[i][1], rows[i][2]);
+    const std::complex<double>& simulated = run.ac[i];
     const double error = std::abs(simulated - probes[i].target) / std::abs(probes[i].target);
     worst = std::max(worst, error);
     EXPECT_LT(error, 1e-3) << probes[i].what << " at w = " << probes[i].w << ": simulated " << simulated
                            << ", target " << probes[i].target;
   }
-  RecordProperty("worst_relative_error", FullPrecision(worst));
+  RecordProperty("worst_relative_error", Exact(worst));
 }
 
 }  // namespace

@@ -2,17 +2,11 @@
 // Akerberg-Mossberg): the analysis of the designed values gives back the targets, the gain
 // rule of each circuit holds, and a design fails exactly where its circuit cannot be built.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -24,22 +18,22 @@
 #include "analysis/WorkingVectors.h"
 #include "circuits/Catalogue.h"
 #include "circuits/DesignEquations.h"
+#include "circuits/DesignHarness.h"
 #include "circuits/DesignStage.h"
 #include "circuits/SetUpCircuit.h"
 #include "circuits/StandardValues.h"
 #include "core/DesignState.h"
 #include "output/Subcircuit.h"
+#include "support/NgspiceBench.h"
 
 namespace tavrin::circuits {
 namespace {
 
 using core::CircuitRecord;
+using design_test::Gain;
+using design_test::Relative;
+using test_support::Exact;
 constexpr double kTwoPi = 2 * std::numbers::pi;
-
-struct Gain {
-  double k = 0;
-  bool constrained = false;
-};
 
 // One circuit: the gain its rule gives for the stage's Qp, the design Qd and the gain
 // asked for; and the region of targets it cannot realise (beyond a target that is not a
@@ -151,10 +145,6 @@ CircuitRecord Designed(const Member& m, double wp, double qp, double requestedGa
   DesignContext ctx{cr, DesignTargets{m.type, wp, qp, 0}};
   entry->design(ctx);
   return cr;
-}
-
-double Relative(double got, double want) {
-  return std::abs(got / want - 1);
 }
 
 bool AllPartsPositiveAndFinite(CircuitRecord& cr) {
@@ -396,44 +386,6 @@ TEST(StateVariableDesignLimits, AkerbergMossbergHighpassGainCapacitor) {
 // ---------------------------------------------------------------------------------------
 // The designed stage in ngspice, from the subcircuit the netlist writer emits.
 
-namespace fs = std::filesystem;
-
-std::string Exact(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  return buf;
-}
-
-// The writer's topology with every value at full precision (the writer rounds to report
-// precision, which is not what is compared here) and ngspice's plain element syntax.
-std::string NgspiceSubcircuit(const CircuitRecord& cr, int type, int number) {
-  std::istringstream in(output::StageSubcircuit(cr, type, number, "OPAMP"));
-  std::ostringstream out;
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream words(line);
-    std::string name, a, b;
-    words >> name >> a >> b;
-    if (!name.empty() && (name[0] == 'R' || name[0] == 'C')) {
-      const auto k = static_cast<std::size_t>(std::stoi(name.substr(1)));
-      out << name << ' ' << a << ' ' << b << ' ' << Exact(name[0] == 'R' ? cr.R[k].Value : cr.C[k].Value)
-          << '\n';
-    } else {
-      out << line << '\n';
-    }
-  }
-  return out.str();
-}
-
-// The biquad a stage is designed to be: +-K N(s) / (s^2 + wp/Qp s + wp^2).
-std::complex<double> TargetResponse(int type, bool inverting, double k, double wp, double qp, double w) {
-  const std::complex<double> s(0, w);
-  const std::complex<double> num = type == core::ptSLP   ? std::complex<double>(wp * wp)
-                                   : type == core::ptSHP ? s * s
-                                                         : s * (wp / qp);
-  const std::complex<double> h = k * num / (s * s + s * (wp / qp) + wp * wp);
-  return inverting ? -h : h;
-}
-
 struct Stage {
   CircuitRecord cr;
   double wp = 0;
@@ -446,43 +398,25 @@ std::vector<std::complex<double>> Simulate(const Member& m, const std::vector<St
                                            const std::vector<double>& multiples) {
   std::ostringstream net;
   net << "* designed " << CircuitKey(m.type, m.n) << "\n";
-  if (gbw > 0) {
-    // wt/s from a unit transconductance into 1/wt farads, buffered; the resistor only
-    // gives the node a DC path.
-    net << ".SUBCKT OPAMP 1 2 5\nGI 0 3 1 2 1\nCI 3 0 " << Exact(1 / (kTwoPi * gbw))
-        << "\nRI 3 0 1e15\nEO 5 0 3 0 1\n.ENDS OPAMP\n";
-  } else {
-    net << ".SUBCKT OPAMP 1 2 5\nEO 5 0 1 2 1e10\n.ENDS OPAMP\n";
-  }
+  net << (gbw > 0 ? test_support::SinglePoleOpAmp("OPAMP", gbw) : test_support::IdealOpAmp("OPAMP", 1e10));
   net << "V1 1 0 AC 1\n";
   std::ostringstream control;
   control << ".control\nset appendwrite\nset wr_singlescale\n";
   for (std::size_t i = 0; i < stages.size(); ++i) {
     const int number = static_cast<int>(i) + 1;
-    net << NgspiceSubcircuit(stages[i].cr, m.type, number);
+    // The writer rounds values to report precision, which is not what is compared here.
+    net << test_support::WithFullValues(output::StageSubcircuit(stages[i].cr, m.type, number, "OPAMP"),
+                                        stages[i].cr);
     net << "X" << number << " 1 " << 100 + number << " " << TypeLetters(m.type) << number << "\n";
     for (double mult : multiples) {
-      const std::string f = Exact(mult * stages[i].wp / kTwoPi);
-      control << "ac lin 1 " << f << " " << f << "\nwrdata out.txt vr(" << 100 + number << ") vi("
-              << 100 + number << ")\n";
+      control << test_support::AcPoint(mult * stages[i].wp, 100 + number);
     }
   }
   control << "quit\n.endc\n";
   net << control.str() << ".end\n";
 
-  std::string pattern = (fs::temp_directory_path() / "tavrin-design-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return {};
-  const fs::path dir = pattern;
-  std::ofstream(dir / "tb.cir") << net.str();
-  const std::string command = "cd '" + dir.string() + "' && ngspice -b -n tb.cir > log.txt 2>&1";
-  std::vector<std::complex<double>> result;
-  if (std::system(command.c_str()) == 0) {
-    std::ifstream rows(dir / "out.txt");
-    for (double f = 0, re = 0, im = 0; rows >> f >> re >> im;) result.emplace_back(re, im);
-  }
-  std::error_code ec;
-  fs::remove_all(dir, ec);
-  return result;
+  const test_support::NgspiceRun run = test_support::RunNgspice("ngspice", net.str(), "tavrin-design");
+  return run.status == 0 ? run.ac : std::vector<std::complex<double>>{};
 }
 
 const std::vector<double> kMultiples = {0.2, 0.6, 0.9, 1.0, 1.1, 1.6, 5.0};
@@ -504,7 +438,8 @@ TEST_P(StateVariableDesign, SimulatesToTheTargetBiquad) {
   for (std::size_t i = 0; i < sim.size(); ++i) {
     const Stage& st = stages[i / kMultiples.size()];
     const double w = kMultiples[i % kMultiples.size()] * st.wp;
-    const std::complex<double> want = TargetResponse(m.type, inverting, st.cr.CircuitGain, st.wp, st.qp, w);
+    const std::complex<double> want =
+        design_test::TargetBiquad(m.type, st.wp, st.qp, st.cr.CircuitGain, inverting, w);
     EXPECT_LT(std::abs(sim[i] / want - 1.0), 1e-3)
         << CircuitKey(m.type, m.n) << " stage " << i / kMultiples.size() << " at " << w << ": " << sim[i]
         << " for " << want;
