@@ -109,7 +109,6 @@ void DesignSLPN03(DesignContext& ctx) {
   Rv(cr, 5) = Rv(cr, 6) * (1 / s.k - 1);
   FixGain(cr, Rv(cr, 6) / (Rv(cr, 5) + Rv(cr, 6)));
   cr.DesignFailed = !PartsRealisable(cr);
-  if (!cr.DesignFailed) cr.DcAttenuation = (Rv(cr, 5) + Rv(cr, 6)) / Rv(cr, 6);
 }
 
 constexpr DesignEntry kDesigns[] = {

@@ -211,8 +211,6 @@ void DesignSLPN01(DesignContext& ctx) {
   const double own = SLPN01Limit(Cv(cr, 2) / Cv(cr, 1), ctx.target.Qp, ctx.target.wz / ctx.target.wp);
   if (cr.CircuitGain > own) FixGain(cr, own);
   DesignSab(ctx, SolveSLPN01, SLPN01Limit);
-  if (cr.DesignFailed) return;
-  cr.DcAttenuation = (Rv(cr, 3) + Rv(cr, 6)) / Rv(cr, 6);
 }
 
 // SHPN01: the requested gain, replaced by 1/1.1 when it is not below 1.

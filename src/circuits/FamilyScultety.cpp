@@ -132,7 +132,6 @@ void DesignSLPN02(DesignContext& ctx) {
   cr.CapRatio = s.c2;
   FixGain(cr, (1 + s.v) / (zd * zd));
   cr.DesignFailed = !PartsRealisable(cr);
-  if (!cr.DesignFailed) cr.DcAttenuation = (Rv(cr, 3) + Rv(cr, 4)) / Rv(cr, 4);
 }
 
 // SHPN02.  With Rp = R1 || R4, alpha = R4 / (R1 + R4) the input's share at the

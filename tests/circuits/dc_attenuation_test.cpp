@@ -1,6 +1,9 @@
 // The input dividers of the single-amplifier lowpass notches and the note that names them.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "DesignHarness.h"
 #include "circuits/Catalogue.h"
 #include "circuits/DcAttenuation.h"
 
@@ -55,6 +58,23 @@ TEST(DcAttenuationTest, NoNoteWithoutADividerOrWithUnusableValues) {
   const core::CircuitRecord open = WithResistors({{3, 10000}, {6, 0}});
   EXPECT_EQ(DcAttenuationFactor(open, core::ptSLPN, 1), 0);
   EXPECT_EQ(DcAttenuationMessage(open, core::ptSLPN, 1), "");
+}
+
+// A designed stage carries its divider's factor, taken from the values it ends with.
+TEST(DcAttenuationTest, DesignedStagesCarryTheirFactor) {
+  const double wp = 2 * 3.14159265358979323846 * 1e3;
+  for (const auto& [n, series, shunt] : {std::tuple{1, 3, 6}, std::tuple{2, 3, 4}, std::tuple{3, 5, 6}}) {
+    const design_test::Designed d =
+        design_test::Design(AddressOfKey(CircuitKey(core::ptSLPN, n)), wp, 2.0, 0.8, 1.6 * wp);
+    ASSERT_TRUE(d.ran) << n;
+    ASSERT_FALSE(d.cr.DesignFailed) << n;
+    const double r1 = d.cr.R[static_cast<std::size_t>(series)].Value;
+    const double r2 = d.cr.R[static_cast<std::size_t>(shunt)].Value;
+    EXPECT_DOUBLE_EQ(d.cr.DcAttenuation, (r1 + r2) / r2) << n;
+    EXPECT_GT(d.cr.DcAttenuation, 1) << n;
+  }
+  // Other circuits have none.
+  EXPECT_EQ(design_test::Design("SLPN04", wp, 2.0, 0.8, 1.6 * wp).cr.DcAttenuation, 0);
 }
 
 }  // namespace
