@@ -16,6 +16,17 @@ using enum Order;
 using enum Output;
 using namespace core;
 
+// SLPN10, SHPN09 and SN09 are one network and share its equations.
+constexpr auto kAmNotch = []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
+  [[maybe_unused]] const auto& [R, G, C, S] = v;
+  CircuitEquations<T> e;
+  e.den[0] = R[3] / (R[2] * R[4] * R[7] * C[1] * C[2]);
+  e.den[1] = 1 / (R[5] * C[2]);
+  e.num[0] = R[3] / (R[1] * R[2] * R[4] * C[1] * C[3]);
+  e.gain = C[3] / C[2];
+  return e;
+};
+
 constexpr AnalysisEntry kAnalysis[] = {
     // SLP13
     MakeEntry(ptSLP, 13, Monic, Quadratic, Inverting,
@@ -49,37 +60,13 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
     // SLPN10
     MakeEntry(ptSLPN, 10, Monic, Quadratic, Inverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = R[3] / (R[2] * R[4] * R[7] * C[1] * C[2]);
-                e.den[1] = 1 / (R[5] * C[2]);
-                e.num[0] = R[3] / (R[1] * R[2] * R[4] * C[1] * C[3]);
-                e.gain = C[3] / C[2];
-                return e;
-              }),
+              kAmNotch),
     // SHPN09
     MakeEntry(ptSHPN, 9, Monic, Quadratic, Inverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = R[3] / (R[2] * R[4] * R[7] * C[1] * C[2]);
-                e.den[1] = 1 / (R[5] * C[2]);
-                e.num[0] = R[3] / (R[1] * R[2] * R[4] * C[1] * C[3]);
-                e.gain = C[3] / C[2];
-                return e;
-              }),
+              kAmNotch),
     // SN09
     MakeEntry(ptSN, 9, Monic, Quadratic, Inverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = R[3] / (R[2] * R[4] * R[7] * C[1] * C[2]);
-                e.den[1] = 1 / (R[5] * C[2]);
-                e.num[0] = R[3] / (R[1] * R[2] * R[4] * C[1] * C[3]);
-                e.gain = C[3] / C[2];
-                return e;
-              }),
+              kAmNotch),
 };
 
 // ---------------------------------------------------------------------------------------

@@ -19,30 +19,26 @@ using enum Order;
 using enum Output;
 using namespace core;
 
+// SLP12 and SHP09 are one network and share its equations.
+constexpr auto kBhLoop = []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
+  [[maybe_unused]] const auto& [R, G, C, S] = v;
+  CircuitEquations<T> e;
+  e.den[0] = R[5] * R[7] * R[9] * C[1] * C[2] / R[6];
+  e.den[1] = R[5] * R[7] * R[9] * C[1] / (R[6] * R[8]);
+  e.gain = T(1);
+  return e;
+};
+
 constexpr AnalysisEntry kAnalysis[] = {
     // SLP12.  Exact while R1 R6 = R2 R5 (the design makes R1..R7 all R0); otherwise
     // the built circuit has a numerator s-term that a lowpass stage does not model.
     MakeEntry(ptSLP, 12, TimeConstant, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = R[5] * R[7] * R[9] * C[1] * C[2] / R[6];
-                e.den[1] = R[5] * R[7] * R[9] * C[1] / (R[6] * R[8]);
-                e.gain = T(1);
-                return e;
-              }),
+              kBhLoop),
     // SHP09.  Exact while R1 R5 (R7 + R8) + R2 R5 R7 = R2 R6 R8, which the design
     // (R2 = 2 R0, R7 = Qd R0 / 3, R8 = Qd R0) satisfies; otherwise the built circuit has a
     // numerator s-term that a highpass stage does not model.
     MakeEntry(ptSHP, 9, TimeConstant, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = R[5] * R[7] * R[9] * C[1] * C[2] / R[6];
-                e.den[1] = R[5] * R[7] * R[9] * C[1] / (R[6] * R[8]);
-                e.gain = T(1);
-                return e;
-              }),
+              kBhLoop),
     // SBP12.  The input reaches the output through XA1 (non-inverting, via R6/R7) and
     // the lossy integrator XA3 (inverting), so at the centre frequency the output is in
     // antiphase with the input: the circuit inverts.

@@ -18,25 +18,31 @@ using enum Order;
 using enum Output;
 using namespace core;
 
+// FLP01 and FHP01 are one network and share its equations.
+constexpr auto kBufferedRc = []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
+  [[maybe_unused]] const auto& [R, G, C, S] = v;
+  CircuitEquations<T> e;
+  e.den[0] = 1 / (R[1] * C[1]);
+  e.gain = T(1);
+  return e;
+};
+
+// FLP02 and FHP02 are one network and share its equations.
+constexpr auto kRcWithGain = []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
+  [[maybe_unused]] const auto& [R, G, C, S] = v;
+  CircuitEquations<T> e;
+  e.den[0] = 1 / (R[1] * C[1]);
+  e.gain = 1 + R[3] / R[2];
+  return e;
+};
+
 constexpr AnalysisEntry kAnalysis[] = {
     // FLP01
     MakeEntry(ptFLP, 1, Monic, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = 1 / (R[1] * C[1]);
-                e.gain = T(1);
-                return e;
-              }),
+              kBufferedRc),
     // FLP02
     MakeEntry(ptFLP, 2, Monic, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = 1 / (R[1] * C[1]);
-                e.gain = 1 + R[3] / R[2];
-                return e;
-              }),
+              kRcWithGain),
     // FLP03
     MakeEntry(ptFLP, 3, Monic, Quadratic, Inverting,
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
@@ -48,22 +54,10 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
     // FHP01
     MakeEntry(ptFHP, 1, Monic, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = 1 / (R[1] * C[1]);
-                e.gain = T(1);
-                return e;
-              }),
+              kBufferedRc),
     // FHP02
     MakeEntry(ptFHP, 2, Monic, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = 1 / (R[1] * C[1]);
-                e.gain = 1 + R[3] / R[2];
-                return e;
-              }),
+              kRcWithGain),
     // FHP03
     MakeEntry(ptFHP, 3, Monic, Quadratic, Inverting,
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {

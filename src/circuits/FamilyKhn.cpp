@@ -17,6 +17,28 @@ using enum Order;
 using enum Output;
 using namespace core;
 
+// SLPN06, SHPN05 and SN05 are one network and share its equations.
+constexpr auto kKhnNotchNonInvertingInput = []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
+  [[maybe_unused]] const auto& [R, G, C, S] = v;
+  CircuitEquations<T> e;
+  e.den[0] = R[1] * R[2] * R[5] * C[1] * C[2] / R[6];
+  e.den[1] = R[2] * R[3] * C[2] * (R[5] + R[6]) / (R[6] * (R[3] + R[4]));
+  e.num[0] = R[1] * R[2] * R[5] * R[7] * C[1] * C[2] / R[6] / R[8];
+  e.gain = R[4] * R[9] * (R[5] + R[6]) / (R[6] * R[8] * (R[3] + R[4]));
+  return e;
+};
+
+// SLPN07, SHPN06 and SN06 are one network and share its equations.
+constexpr auto kKhnNotchInvertingInput = []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
+  [[maybe_unused]] const auto& [R, G, C, S] = v;
+  CircuitEquations<T> e;
+  e.den[0] = R[6] / (R[1] * R[2] * R[5] * C[1] * C[2]);
+  e.den[1] = (1 + R[6] / R[5] + R[6] / R[3]) / (1 + R[7] / R[4]) / (R[1] * C[1]);
+  e.num[0] = R[6] * R[9] / (R[1] * R[2] * R[5] * R[8] * C[1] * C[2]);
+  e.gain = R[5] * R[10] / R[9] / R[3];
+  return e;
+};
+
 constexpr AnalysisEntry kAnalysis[] = {
     // SLP08.  Exact while R5 = R6 (the design makes both R0): the lowpass output is
     // weighted R6/(R5+R6) at the summer, the gain below is written with R5.
@@ -82,71 +104,23 @@ constexpr AnalysisEntry kAnalysis[] = {
     // SLPN06.  Exact while R5 = R6 (the design makes both R0): K and the zero are
     // written with the ratio R6/R5 that only the denominator has.
     MakeEntry(ptSLPN, 6, TimeConstant, Quadratic, Inverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = R[1] * R[2] * R[5] * C[1] * C[2] / R[6];
-                e.den[1] = R[2] * R[3] * C[2] * (R[5] + R[6]) / (R[6] * (R[3] + R[4]));
-                e.num[0] = R[1] * R[2] * R[5] * R[7] * C[1] * C[2] / R[6] / R[8];
-                e.gain = R[4] * R[9] * (R[5] + R[6]) / (R[6] * R[8] * (R[3] + R[4]));
-                return e;
-              }),
+              kKhnNotchNonInvertingInput),
     // SLPN07.  Exact while R5 = R6 (the design makes R1..R6 all R0): the high-frequency
     // gain of the built circuit is R6 R10/(R3 R9), K below is written with R5.
     MakeEntry(ptSLPN, 7, Monic, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = R[6] / (R[1] * R[2] * R[5] * C[1] * C[2]);
-                e.den[1] = (1 + R[6] / R[5] + R[6] / R[3]) / (1 + R[7] / R[4]) / (R[1] * C[1]);
-                e.num[0] = R[6] * R[9] / (R[1] * R[2] * R[5] * R[8] * C[1] * C[2]);
-                e.gain = R[5] * R[10] / R[9] / R[3];
-                return e;
-              }),
+              kKhnNotchInvertingInput),
     // SHPN05.  Exact while R5 = R6, as SLPN06.
     MakeEntry(ptSHPN, 5, TimeConstant, Quadratic, Inverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = R[1] * R[2] * R[5] * C[1] * C[2] / R[6];
-                e.den[1] = R[2] * R[3] * C[2] * (R[5] + R[6]) / (R[6] * (R[3] + R[4]));
-                e.num[0] = R[1] * R[2] * R[5] * R[7] * C[1] * C[2] / R[6] / R[8];
-                e.gain = R[4] * R[9] * (R[5] + R[6]) / (R[6] * R[8] * (R[3] + R[4]));
-                return e;
-              }),
+              kKhnNotchNonInvertingInput),
     // SHPN06.  Exact while R5 = R6, as SLPN07.
     MakeEntry(ptSHPN, 6, Monic, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = R[6] / (R[1] * R[2] * R[5] * C[1] * C[2]);
-                e.den[1] = (1 + R[6] / R[5] + R[6] / R[3]) / (1 + R[7] / R[4]) / (R[1] * C[1]);
-                e.num[0] = R[6] * R[9] / (R[1] * R[2] * R[5] * R[8] * C[1] * C[2]);
-                e.gain = R[5] * R[10] / R[9] / R[3];
-                return e;
-              }),
+              kKhnNotchInvertingInput),
     // SN05.  Exact while R5 = R6, as SLPN06.
     MakeEntry(ptSN, 5, TimeConstant, Quadratic, Inverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = R[1] * R[2] * R[5] * C[1] * C[2] / R[6];
-                e.den[1] = R[2] * R[3] * C[2] * (R[5] + R[6]) / (R[6] * (R[3] + R[4]));
-                e.num[0] = R[1] * R[2] * R[5] * R[7] * C[1] * C[2] / R[6] / R[8];
-                e.gain = R[4] * R[9] * (R[5] + R[6]) / (R[6] * R[8] * (R[3] + R[4]));
-                return e;
-              }),
+              kKhnNotchNonInvertingInput),
     // SN06.  Exact while R5 = R6, as SLPN07.
     MakeEntry(ptSN, 6, Monic, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = R[6] / (R[1] * R[2] * R[5] * C[1] * C[2]);
-                e.den[1] = (1 + R[6] / R[5] + R[6] / R[3]) / (1 + R[7] / R[4]) / (R[1] * C[1]);
-                e.num[0] = R[6] * R[9] / (R[1] * R[2] * R[5] * R[8] * C[1] * C[2]);
-                e.gain = R[5] * R[10] / R[9] / R[3];
-                return e;
-              }),
+              kKhnNotchInvertingInput),
 };
 
 // ---------------------------------------------------------------------------------------

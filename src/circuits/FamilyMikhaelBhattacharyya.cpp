@@ -19,6 +19,17 @@ using enum Order;
 using enum Output;
 using namespace core;
 
+// SLPN08, SHPN07 and SN07 are one network and share its equations.
+constexpr auto kMbNotch = []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
+  [[maybe_unused]] const auto& [R, G, C, S] = v;
+  CircuitEquations<T> e;
+  e.den[0] = G[6] * G[9] * (G[4] + G[5]) / (C[1] * C[2] * (G[1] + G[2]));
+  e.den[1] = G[3] * G[6] * G[7] / (G[8] * C[1] * (G[1] + G[2]));
+  e.num[0] = G[4] * G[6] * G[9] / (G[1] * C[1] * C[2]);
+  e.gain = G[1] * (G[3] + G[8]) / (G[8] * (G[1] + G[2]));
+  return e;
+};
+
 constexpr AnalysisEntry kAnalysis[] = {
     // SLP11
     MakeEntry(ptSLP, 11, Monic, Quadratic, NonInverting,
@@ -52,37 +63,13 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
     // SLPN08
     MakeEntry(ptSLPN, 8, Monic, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = G[6] * G[9] * (G[4] + G[5]) / (C[1] * C[2] * (G[1] + G[2]));
-                e.den[1] = G[3] * G[6] * G[7] / (G[8] * C[1] * (G[1] + G[2]));
-                e.num[0] = G[4] * G[6] * G[9] / (G[1] * C[1] * C[2]);
-                e.gain = G[1] * (G[3] + G[8]) / (G[8] * (G[1] + G[2]));
-                return e;
-              }),
+              kMbNotch),
     // SHPN07
     MakeEntry(ptSHPN, 7, Monic, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = G[6] * G[9] * (G[4] + G[5]) / (C[1] * C[2] * (G[1] + G[2]));
-                e.den[1] = G[3] * G[6] * G[7] / (G[8] * C[1] * (G[1] + G[2]));
-                e.num[0] = G[4] * G[6] * G[9] / (G[1] * C[1] * C[2]);
-                e.gain = G[1] * (G[3] + G[8]) / (G[8] * (G[1] + G[2]));
-                return e;
-              }),
+              kMbNotch),
     // SN07
     MakeEntry(ptSN, 7, Monic, Quadratic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = G[6] * G[9] * (G[4] + G[5]) / (C[1] * C[2] * (G[1] + G[2]));
-                e.den[1] = G[3] * G[6] * G[7] / (G[8] * C[1] * (G[1] + G[2]));
-                e.num[0] = G[4] * G[6] * G[9] / (G[1] * C[1] * C[2]);
-                e.gain = G[1] * (G[3] + G[8]) / (G[8] * (G[1] + G[2]));
-                return e;
-              }),
+              kMbNotch),
 };
 
 // ---------------------------------------------------------------------------------------

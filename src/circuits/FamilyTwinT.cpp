@@ -18,18 +18,38 @@ using enum Order;
 using enum Output;
 using namespace core;
 
+// The twin-T whose shunt arms the amplifier R4/R5 drives, as SLP07, SHP05, SN03 and SN04
+// build it: their denominators are one; only what reaches the output differs.
+template <class T>
+void TwinTDenominator(const Vectors<T>& v, CircuitEquations<T>& e) {
+  [[maybe_unused]] const auto& [R, G, C, S] = v;
+  e.den[0] = G[1] * G[2] * G[3] / (C[1] * C[2] * C[3]);
+  e.den[1] = G[1] * G[2] * (C[1] + C[2]) / (C[1] * C[2] * C[3]) +
+             (G[2] * G[3] / C[1] / C[2] + G[3] * (G[1] + G[2]) / C[1] / C[3]) *
+                 (1 - R[4] / (R[4] + R[5]));
+  e.den[2] = (G[1] + G[2]) / C[3] +
+             (G[2] * (C[1] + C[2]) / C[1] / C[2] + G[3] / C[1]) * (1 - R[4] / (R[4] + R[5]));
+}
+
+// SN03 and SN04 are one network and share its equations.
+constexpr auto kTwinTNotch = []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
+  [[maybe_unused]] const auto& [R, G, C, S] = v;
+  CircuitEquations<T> e;
+  TwinTDenominator(v, e);
+  e.num[0] = G[1] * G[2] * G[3] / (C[1] * C[2] * C[3]);
+  e.num[1] = G[1] * G[2] * (C[1] + C[2]) / (C[1] * C[2] * C[3]);
+  e.num[2] = (G[1] + G[2]) / C[3];
+  e.gain = T(1);
+  return e;
+};
+
 constexpr AnalysisEntry kAnalysis[] = {
     // SLP07
     MakeEntry(ptSLP, 7, Monic, Cubic, NonInverting,
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
                 [[maybe_unused]] const auto& [R, G, C, S] = v;
                 CircuitEquations<T> e;
-                e.den[0] = G[1] * G[2] * G[3] / (C[1] * C[2] * C[3]);
-                e.den[1] = G[1] * G[2] * (C[1] + C[2]) / (C[1] * C[2] * C[3]) +
-                           (G[2] * G[3] / C[1] / C[2] + G[3] * (G[1] + G[2]) / C[1] / C[3]) *
-                               (1 - R[4] / (R[4] + R[5]));
-                e.den[2] = (G[1] + G[2]) / C[3] +
-                           (G[2] * (C[1] + C[2]) / C[1] / C[2] + G[3] / C[1]) * (1 - R[4] / (R[4] + R[5]));
+                TwinTDenominator(v, e);
                 e.num[0] = G[1] * G[2] * G[3] / (C[1] * C[2] * C[3]);
                 e.num[1] = G[1] * G[2] * (C[1] + C[2]) / (C[1] * C[2] * C[3]);
                 e.gain = T(1);
@@ -40,12 +60,7 @@ constexpr AnalysisEntry kAnalysis[] = {
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
                 [[maybe_unused]] const auto& [R, G, C, S] = v;
                 CircuitEquations<T> e;
-                e.den[0] = G[1] * G[2] * G[3] / (C[1] * C[2] * C[3]);
-                e.den[1] = G[1] * G[2] * (C[1] + C[2]) / (C[1] * C[2] * C[3]) +
-                           (G[2] * G[3] / C[1] / C[2] + G[3] * (G[1] + G[2]) / C[1] / C[3]) *
-                               (1 - R[4] / (R[4] + R[5]));
-                e.den[2] = (G[1] + G[2]) / C[3] +
-                           (G[2] * (C[1] + C[2]) / C[1] / C[2] + G[3] / C[1]) * (1 - R[4] / (R[4] + R[5]));
+                TwinTDenominator(v, e);
                 e.num[2] = (G[1] + G[2]) / C[3];
                 e.gain = T(1);
                 return e;
@@ -112,38 +127,10 @@ constexpr AnalysisEntry kAnalysis[] = {
               }),
     // SN03
     MakeEntry(ptSN, 3, Monic, Cubic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = G[1] * G[2] * G[3] / (C[1] * C[2] * C[3]);
-                e.den[1] = G[1] * G[2] * (C[1] + C[2]) / (C[1] * C[2] * C[3]) +
-                           (G[2] * G[3] / C[1] / C[2] + G[3] * (G[1] + G[2]) / C[1] / C[3]) *
-                               (1 - R[4] / (R[4] + R[5]));
-                e.den[2] = (G[1] + G[2]) / C[3] +
-                           (G[2] * (C[1] + C[2]) / C[1] / C[2] + G[3] / C[1]) * (1 - R[4] / (R[4] + R[5]));
-                e.num[0] = G[1] * G[2] * G[3] / (C[1] * C[2] * C[3]);
-                e.num[1] = G[1] * G[2] * (C[1] + C[2]) / (C[1] * C[2] * C[3]);
-                e.num[2] = (G[1] + G[2]) / C[3];
-                e.gain = T(1);
-                return e;
-              }),
+              kTwinTNotch),
     // SN04
     MakeEntry(ptSN, 4, Monic, Cubic, NonInverting,
-              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
-                [[maybe_unused]] const auto& [R, G, C, S] = v;
-                CircuitEquations<T> e;
-                e.den[0] = G[1] * G[2] * G[3] / (C[1] * C[2] * C[3]);
-                e.den[1] = G[1] * G[2] * (C[1] + C[2]) / (C[1] * C[2] * C[3]) +
-                           (G[2] * G[3] / C[1] / C[2] + G[3] * (G[1] + G[2]) / C[1] / C[3]) *
-                               (1 - R[4] / (R[4] + R[5]));
-                e.den[2] = (G[1] + G[2]) / C[3] +
-                           (G[2] * (C[1] + C[2]) / C[1] / C[2] + G[3] / C[1]) * (1 - R[4] / (R[4] + R[5]));
-                e.num[0] = G[1] * G[2] * G[3] / (C[1] * C[2] * C[3]);
-                e.num[1] = G[1] * G[2] * (C[1] + C[2]) / (C[1] * C[2] * C[3]);
-                e.num[2] = (G[1] + G[2]) / C[3];
-                e.gain = T(1);
-                return e;
-              }),
+              kTwinTNotch),
 };
 
 // ---------------------------------------------------------------------------------------
