@@ -10,10 +10,10 @@
 // notch) read back from the polynomials, and the stage's subcircuit as the netlist writer
 // emits it.  A design first sets the circuit up and designs it as the calculation window
 // does, and adds what the design decided (failure, gain, GBW figures) and every
-// component's sensitivities.  Values take SPICE scale factors: 10k, 4.7n, 1MEG ("M" is
-// milli, as in SPICE).  Refused input prints its message on standard error and exits with 2.
+// component's sensitivities.  Values read as the program writes them and as SPICE reads
+// them (core::ParseComponentValue): 3.979K, 1.5M, 1.5MEG, 10nF, 4.7p, 1e-8.  Refused input
+// prints its message on standard error and exits with 2.
 #include <CLI/CLI.hpp>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -32,6 +32,7 @@
 #include "circuits/SetUpCircuit.h"
 #include "circuits/StandardValues.h"
 #include "core/DesignState.h"
+#include "core/NumberFormat.h"
 #include "output/Subcircuit.h"
 
 namespace tavrin::cli {
@@ -52,30 +53,6 @@ struct CircuitArgs {
   std::string variant;
   bool active = false;
 };
-
-// A number with an optional SPICE scale factor, case-insensitive, and nothing after it.
-std::optional<double> ParseSpiceValue(const std::string& text) {
-  if (text.empty() || std::isspace(static_cast<unsigned char>(text.front()))) return std::nullopt;
-  std::size_t used = 0;
-  double x = 0;
-  try {
-    x = std::stod(text, &used);
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
-  std::string suffix;
-  for (std::size_t i = used; i < text.size(); ++i)
-    suffix += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
-  struct Scale {
-    const char* name;
-    double factor;
-  };
-  static const Scale kScales[] = {{"", 1},     {"T", 1e12}, {"G", 1e9},  {"MEG", 1e6}, {"K", 1e3},
-                                  {"M", 1e-3}, {"U", 1e-6}, {"N", 1e-9}, {"P", 1e-12}, {"F", 1e-15}};
-  for (const Scale& s : kScales)
-    if (suffix == s.name) return x * s.factor;
-  return std::nullopt;
-}
 
 std::vector<std::string> SplitList(const std::string& text) {
   std::vector<std::string> items;
@@ -102,7 +79,8 @@ std::optional<std::vector<double>> ReadValues(const std::string& list, char lett
   std::vector<double> values;
   for (int i = 0; i < expected; ++i) {
     const std::string name = letter + std::to_string(i + 1);
-    const std::optional<double> v = ParseSpiceValue(items[i]);
+    const std::optional<double> v = core::ParseComponentValue(
+        items[i], letter == 'R' ? core::ValueKind::Resistance : core::ValueKind::Capacitance);
     if (!v) {
       error = "Not a component value: \"" + items[i] + "\" (" + name + ").";
       return std::nullopt;
@@ -253,9 +231,10 @@ int Report(const circuits::CircuitAddress& at, const core::CircuitRecord& cr, co
 }
 
 // An optional number of the design; on refusal, the message is left in error.
-bool ReadOption(const std::string& text, const char* option, double& value, std::string& error) {
+bool ReadOption(const std::string& text, const char* option, double& value, std::string& error,
+                core::ValueKind kind = core::ValueKind::Number) {
   if (text.empty()) return true;
-  const std::optional<double> x = ParseSpiceValue(text);
+  const std::optional<double> x = core::ParseComponentValue(text, kind);
   if (!x || !(*x > 0) || !std::isfinite(*x)) {
     error = std::string(option) + " must be a positive number: \"" + text + "\".";
     return false;
@@ -279,7 +258,8 @@ int RunDesign(const CircuitArgs& args, const circuits::CircuitAddress& at) {
   std::string error;
   if (!ReadOption(args.wp, "--wp", wp, error) || !ReadOption(args.qp, "--qp", qp, error) ||
       !ReadOption(args.wc, "--wc", wc, error) || !ReadOption(args.wz, "--wz", wz, error) ||
-      !ReadOption(args.gain, "--gain", gain, error) || !ReadOption(args.c1, "--c1", c1, error) ||
+      !ReadOption(args.gain, "--gain", gain, error) ||
+      !ReadOption(args.c1, "--c1", c1, error, core::ValueKind::Capacitance) ||
       !ReadOption(args.gbw, "--gbw", gbw, error))
     return refuse(error);
   if (first) {
@@ -324,8 +304,7 @@ int RunDesign(const CircuitArgs& args, const circuits::CircuitAddress& at) {
   cr.RequestedGain = gain;
   cr.CircuitGain = gain;
 
-  if (!circuits::DesignStage(cr, stage, core::ComponentCharacteristics{}.RTolerance))
-    return refuse(key + " has no design routine yet.");
+  if (!circuits::DesignStage(cr, stage)) return refuse(key + " has no design routine yet.");
 
   std::vector<double> r, c;
   for (int i = 1; i <= cr.ResistorCount; ++i) r.push_back(cr.R[static_cast<std::size_t>(i)].Value);
@@ -369,11 +348,16 @@ void RegisterCircuit(CLI::App& app, CommandAction& action) {
       "Analyse one catalogue circuit with given component values: K, the stage's numerator and\n"
       "denominator, wp, Qp, wz and its SPICE subcircuit; or, with --design, compute its values\n"
       "for a stage's targets and show the gain, GBW figures and sensitivities the design gives.\n"
-      "Values take SPICE scale factors (10k, 4.7n, 1MEG; M is milli).");
+      "Values are plain numbers (2200, 2.2e3) or take SPICE's scale factors T G MEG K M U N P F\n"
+      "(1e12 .. 1e-15, any case: 10k, 4.7n, 1MEG). M is milli, as in SPICE, except in --R:\n"
+      "there a capital M is mega, as the program writes resistances (1.5M = 1.5MEG = 1.5e6\n"
+      "ohm), and only a small m is milli. After the factor --C takes an optional F (10nF,\n"
+      "4.7pF, 1uF) and --R an optional ohm; a lone F is femto, as in SPICE.");
   auto args = std::make_shared<CircuitArgs>();
   cmd->add_option("CODE", args->code, "circuit key, FLP01 .. SN09")->required();
-  cmd->add_option("--R", args->resistors, "resistor values R1,R2,... in ohms");
-  cmd->add_option("--C", args->capacitors, "capacitor values C1,C2,... in farads");
+  cmd->add_option("--R", args->resistors,
+                  "resistor values R1,R2,... in ohms, e.g. 10K,3.979K,1.5M (M mega, m milli)");
+  cmd->add_option("--C", args->capacitors, "capacitor values C1,C2,... in farads, e.g. 10nF,4.7p,1uF");
   cmd->add_flag("--json", args->json, "print the result as one JSON object");
   cmd->add_flag("--design", args->design,
                 "design the circuit for the targets below instead of analysing typed values");
@@ -382,7 +366,8 @@ void RegisterCircuit(CLI::App& app, CommandAction& action) {
   cmd->add_option("--wc", args->wc, "design: corner frequency of a first-order circuit in rad/s");
   cmd->add_option("--wz", args->wz, "design: zero frequency of a notch in rad/s");
   cmd->add_option("--gain", args->gain, "design: the gain asked of the stage (default 1)");
-  cmd->add_option("--c1", args->c1, "design: C1 in farads instead of the set-up's 10 nF or 1 nF");
+  cmd->add_option("--c1", args->c1,
+                  "design: C1 in farads (e.g. 4.7nF) instead of the set-up's 10 nF or 1 nF");
   cmd->add_option("--gbw", args->gbw, "design: op-amp gain-bandwidth product in Hz (default 1MEG)");
   cmd->add_flag("--predistort", args->predistort, "design: predistort for the op-amp's finite GBW");
   cmd->add_option("--variant", args->variant,

@@ -20,6 +20,13 @@ WorkingVectors LoadWorkingVectors(const core::CircuitRecord& cr) {
   return v;
 }
 
+WorkingVectors LoadBuiltValues(const core::CircuitRecord& cr) {
+  WorkingVectors v = LoadWorkingVectors(cr);
+  for (int i = 1; i <= core::kResistors; ++i)
+    if (cr.R[i].UserAssigned && cr.R[i].UserValue > 0) SetResistor(v, i, cr.R[i].UserValue);
+  return v;
+}
+
 WorkingVectorsT<Dual> SeedDerivative(const WorkingVectors& v, ComponentRef which) {
   WorkingVectorsT<Dual> d;
   for (int i = 1; i <= kVectorResistors; ++i) {

@@ -52,6 +52,10 @@ WorkingVectors MakeWorkingVectors(std::span<const double> resistors, std::span<c
 // The values in force of a stage's circuit record (each component's Value).
 WorkingVectors LoadWorkingVectors(const core::CircuitRecord& cr);
 
+// The values the filter is built with: a user-assigned resistor's own value stands in for
+// the computed one.
+WorkingVectors LoadBuiltValues(const core::CircuitRecord& cr);
+
 // Names one component of a stage: resistor Rk or capacitor Ck.
 struct ComponentRef {
   bool capacitor = false;

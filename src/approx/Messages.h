@@ -8,7 +8,7 @@
 namespace tavrin::approx {
 
 enum class MessageKind { Warning, Error, Information, Confirmation };
-enum class MessageButtons { Ok, OkCancel, YesNoCancel };
+enum class MessageButtons { Ok, OkCancel, YesNoCancel, IgnoreCancel };
 
 // The controls of the entry window an entry message can point at.
 enum class EntryField {

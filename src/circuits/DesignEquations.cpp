@@ -114,11 +114,4 @@ void AppendCompensationCopies(core::CircuitRecord& cr, int feedback, int ground)
   cr.ResistorCount = static_cast<std::int16_t>(n + 2);
 }
 
-void LiftFixedWithPartners(DesignContext& ctx, int fixed, std::initializer_list<int> partners) {
-  core::CircuitRecord& cr = ctx.cr;
-  if (!IsStandardResistor(Rv(cr, fixed), ctx.resistorTolerance).standard) return;
-  Rv(cr, fixed) *= 1.0002;
-  for (int k : partners) Rv(cr, k) *= 1.0002;
-}
-
 }  // namespace tavrin::circuits

@@ -15,7 +15,6 @@
 // routine has run, so values and sensitivities never disagree.
 #pragma once
 
-#include <initializer_list>
 #include <span>
 
 #include "core/DesignState.h"
@@ -33,7 +32,6 @@ struct DesignTargets {
 struct DesignContext {
   core::CircuitRecord& cr;
   DesignTargets target;
-  double resistorTolerance = 1.0;  // percent: the series the standard-value tests use
 };
 
 using DesignRoutine = void (*)(DesignContext&);
@@ -91,9 +89,6 @@ void FixGain(core::CircuitRecord& cr, double k);
 
 // The compensated pair's second op-amp repeats the divider: copies of `feedback`, then of `ground`.
 void AppendCompensationCopies(core::CircuitRecord& cr, int feedback, int ground);
-
-// Lifts a series-valued `fixed` 0.02 percent with its ratio partners, before the post-steps lift it alone.
-void LiftFixedWithPartners(DesignContext& ctx, int fixed, std::initializer_list<int> partners);
 
 // Shorthands for the record's components, 1-based as on the schematic.
 inline double& Rv(core::CircuitRecord& cr, int k) {

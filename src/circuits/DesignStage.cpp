@@ -12,35 +12,23 @@
 #include "circuits/Catalogue.h"
 #include "circuits/DcAttenuation.h"
 #include "circuits/DesignEquations.h"
+#include "core/RecordParts.h"
 
 namespace tavrin::circuits {
 
 namespace {
 
+using core::At;
+using core::ResistorsOf;
+using core::CapacitorsOf;
+using core::IsNotchType;
+using core::IsUsableValue;
+
 using analysis::Dual;
 
 constexpr double kScaleLimit = 100000.0;  // ohms, either resistor of a scale pair
-constexpr double kNudge = 1.0002;
-
-std::size_t At(int k) {
-  return static_cast<std::size_t>(k);
-}
-
-int ResistorsOf(const core::CircuitRecord& cr) {
-  return std::clamp<int>(cr.ResistorCount, 0, core::kResistors);
-}
-
-int CapacitorsOf(const core::CircuitRecord& cr) {
-  return std::clamp<int>(cr.CapacitorCount, 0, core::kCapacitors);
-}
-
-bool IsNotch(int type) {
-  return type == core::ptSLPN || type == core::ptSHPN || type == core::ptSN;
-}
-
-bool Usable(double x) {
-  return x > 0 && std::isfinite(x);
-}
+// A scale resistor counts as the E24 value it names up to rounding, not beyond.
+constexpr double kNamed = 1 + 1e-9;
 
 // Active compensation exists only where the circuit offers it.
 bool Compensated(const core::CircuitRecord& cr) {
@@ -55,29 +43,25 @@ int OwnResistors(const core::CircuitRecord& cr) {
   return Compensated(cr) ? std::max(0, n - 2) : n;
 }
 
-// The scale resistor is the last of the circuit's own resistors; its partner the one before.
-int ScaleResistorIndex(const core::CircuitRecord& cr) {
-  return OwnResistors(cr);
-}
 
 // E24 at (index, decade) in the scale pair's convention: 10 kOhm is index 0, decade 3.
 double ScaleValue(int index, int decade) {
   return SeriesValues(Series::E24)[At(index)] * Pow10i(decade - 1);
 }
 
-// The recorded position is trusted when it names the resistor's value (also after the
-// 0.02 percent lift); otherwise the largest E24 value not above the resistor is taken.
+// The recorded position is trusted when it names the resistor's value; otherwise the
+// largest E24 value not above the resistor is taken.
 void SyncScalePosition(core::CircuitRecord& cr, double value) {
   const int count = SeriesSize(Series::E24);
   if (cr.ScaleIndex >= 0 && cr.ScaleIndex < count) {
     const double named = ScaleValue(cr.ScaleIndex, cr.ScaleDecade);
-    if (value >= named * (1 - 1e-9) && value <= named * (kNudge + 1e-9)) return;
+    if (value * kNamed >= named && value <= named * kNamed) return;
   }
   int decade = 3;
-  while (ScaleValue(0, decade) > value * kNudge) --decade;
-  while (ScaleValue(0, decade + 1) <= value * kNudge) ++decade;
+  while (ScaleValue(0, decade) > value * kNamed) --decade;
+  while (ScaleValue(0, decade + 1) <= value * kNamed) ++decade;
   int index = 0;
-  while (index + 1 < count && ScaleValue(index + 1, decade) <= value * kNudge) ++index;
+  while (index + 1 < count && ScaleValue(index + 1, decade) <= value * kNamed) ++index;
   cr.ScaleIndex = static_cast<std::int16_t>(index);
   cr.ScaleDecade = static_cast<std::int16_t>(decade);
 }
@@ -136,7 +120,7 @@ Read ReadSensitivities(const analysis::StagePolynomialsT<Dual>& p, const analysi
     s.wp = 0.5 * (Rel(p.b[0], x) - Rel(p.b[2], x));
     s.Qp = 0.5 * (Rel(p.b[0], x) + Rel(p.b[2], x)) - Rel(p.b[1], x);
   }
-  if (!IsNotch(type)) return s;
+  if (!IsNotchType(type)) return s;
   if (p.a[3].value != 0) {
     if (!at.wz) return s;  // no zero pair to factor out of the cubic numerator
     const Factored n = Factor(Monic(p.a), *at.wz * *at.wz);
@@ -174,6 +158,10 @@ void Add(core::SensitivitySum& sum, core::SensitivitySum& squares, bool capacito
 
 }  // namespace
 
+int ScaleResistorIndex(const core::CircuitRecord& cr) {
+  return OwnResistors(cr);
+}
+
 void LimitScalePair(core::CircuitRecord& cr) {
   if (!cr.HasScalePair) return;
   const int s = ScaleResistorIndex(cr);
@@ -181,7 +169,7 @@ void LimitScalePair(core::CircuitRecord& cr) {
   if (s < 2 || s > n) return;
   double& scale = cr.R[At(s)].Value;
   double& partner = cr.R[At(s - 1)].Value;
-  if (!Usable(scale) || !Usable(partner)) return;  // a failed design has nothing to limit
+  if (!IsUsableValue(scale) || !IsUsableValue(partner)) return;  // a failed design has nothing to limit
   if (scale <= kScaleLimit && partner <= kScaleLimit) return;
   SyncScalePosition(cr, scale);
   const int last = SeriesSize(Series::E24) - 1;
@@ -211,29 +199,6 @@ void LimitScalePair(core::CircuitRecord& cr) {
   }
 }
 
-void NudgeStandardResistors(core::CircuitRecord& cr, double resistorTolerance) {
-  const int n = ResistorsOf(cr);
-  std::array<bool, core::kResistors + 1> lift{};
-  for (int i = 1; i <= n; ++i) {
-    const double v = cr.R[At(i)].Value;
-    lift[At(i)] = v > 0 && IsStandardResistor(v, resistorTolerance).standard;
-  }
-  if (cr.HasScalePair) {
-    const int s = ScaleResistorIndex(cr);
-    if (s >= 2 && s <= n && (lift[At(s)] || lift[At(s - 1)])) lift[At(s)] = lift[At(s - 1)] = true;
-  }
-  std::array<double, core::kResistors + 1> lifted{};
-  int count = 0;
-  for (int i = 1; i <= n; ++i)
-    if (lift[At(i)]) lifted[At(count++)] = cr.R[At(i)].Value;
-  for (int i = 1; i <= n; ++i) {
-    double& v = cr.R[At(i)].Value;
-    if (!(v > 0)) continue;
-    const bool copy = std::find(lifted.begin(), lifted.begin() + count, v) != lifted.begin() + count;
-    if (lift[At(i)] || copy) v *= kNudge;
-  }
-}
-
 void FillSensitivities(core::CircuitRecord& cr, int stageType) {
   ClearSlots(cr);
   if (cr.DesignFailed) return;
@@ -249,7 +214,7 @@ void FillSensitivities(core::CircuitRecord& cr, int stageType) {
     const bool capacitor = k > nr;
     const int index = capacitor ? k - nr : k;
     core::ComponentEntry& e = capacitor ? cr.C[At(index)] : cr.R[At(index)];
-    if (!Usable(e.Value)) continue;
+    if (!IsUsableValue(e.Value)) continue;
     const auto seeded = analysis::SeedDerivative(v, {capacitor, index});
     const Read s =
         ReadSensitivities(analysis::BuildStagePolynomials(seeded, type, cr.CircuitNumber), at, type, e.Value);
@@ -293,7 +258,7 @@ void SumStageSensitivities(core::CircuitRecord& cr, int stageType) {
       Add(cr.SumPa, cr.SumSqPa, capacitor, e.IsStandard, e.Sens[slot(5)]);
       Add(cr.SumPb, cr.SumSqPb, capacitor, e.IsStandard, e.Sens[slot(6)]);
     }
-    if (IsNotch(type)) Add(cr.SumWz, cr.SumSqWz, capacitor, e.IsStandard, e.Sens[slot(4)]);
+    if (IsNotchType(type)) Add(cr.SumWz, cr.SumSqWz, capacitor, e.IsStandard, e.Sens[slot(4)]);
   };
   for (int i = 1; i <= ResistorsOf(cr); ++i) addAll(cr.R[At(i)], false);
   for (int j = 1; j <= CapacitorsOf(cr); ++j) addAll(cr.C[At(j)], true);
@@ -335,7 +300,7 @@ CombinationSearchInput StageCombinationSearch(const core::CircuitRecord& cr, con
   return in;
 }
 
-bool DesignStage(core::CircuitRecord& cr, const core::Stage& stage, double resistorTolerance) {
+bool DesignStage(core::CircuitRecord& cr, const core::Stage& stage) {
   const int type = stage.type & 0x7F;
   const DesignEntry* entry = FindDesign(type, cr.CircuitNumber);
   if (entry == nullptr || entry->design == nullptr) return false;
@@ -344,21 +309,20 @@ bool DesignStage(core::CircuitRecord& cr, const core::Stage& stage, double resis
   for (core::ComponentEntry& r : cr.R) r.Sens[gainSlot] = 0;
   for (core::ComponentEntry& c : cr.C) c.Sens[gainSlot] = 0;
 
-  DesignContext ctx{cr, {}, resistorTolerance};
+  DesignContext ctx{cr, {}};
   ctx.target.stageType = type;
   const bool first = type == core::ptFLP || type == core::ptFHP;
   ctx.target.wp = first ? analysis::FirstOrderPole(stage) : stage.wp;
   ctx.target.Qp = first ? 0 : stage.Qp;
-  ctx.target.wz = IsNotch(type) ? stage.wz : 0;
+  ctx.target.wz = IsNotchType(type) ? stage.wz : 0;
   cr.DesignFailed = false;
   entry->design(ctx);
 
   LimitScalePair(cr);
-  NudgeStandardResistors(cr, resistorTolerance);
   // The circuits with an input divider say how much of the signal it takes at DC.
   cr.DcAttenuation = DcAttenuationFactor(cr, type, cr.CircuitNumber);
   // The sensitivities are taken from the values as they finally stand, after the scale
-  // pair and the lift, so slots and values always agree.
+  // pair, so slots and values always agree.
   FillSensitivities(cr, type);
   if (Compensated(cr)) {
     for (int i = OwnResistors(cr) + 1; i <= ResistorsOf(cr); ++i) cr.R[At(i)].Sens.fill(0);
@@ -374,7 +338,7 @@ bool DesignStage(core::CircuitRecord& cr, const core::Stage& stage, double resis
 bool DesignStage(core::DesignState& state, int stage) {
   if (stage < 1 || stage > core::kMaxStages) return false;
   const auto s = At(stage);
-  return DesignStage(state.circuits[s], state.stages[s], state.characteristics.RTolerance);
+  return DesignStage(state.circuits[s], state.stages[s]);
 }
 
 }  // namespace tavrin::circuits

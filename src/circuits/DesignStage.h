@@ -1,11 +1,12 @@
 // Designing one stage: its circuit's routine, then what every design shares afterwards.
 //
 // The dispatcher clears the gain sensitivities, runs the routine of (stage type, circuit
-// number), limits a scale pair to 100 kOhm, lifts resistors that came out exactly at a
-// series value by 0.02 percent, derives every component's sensitivities from the
-// circuit's analysis evaluator by exact differentiation, zeroes those of the resistors
+// number), limits a scale pair to 100 kOhm, derives every component's sensitivities from
+// the circuit's analysis evaluator by exact differentiation, zeroes those of the resistors
 // active compensation appends (copies beyond the circuit's own), and forms the stage's
-// sensitivity sums.
+// sensitivity sums.  It never moves a value the routine computed: a resistor that comes
+// out at a series value keeps it exactly, and whether it counts as a standard part is
+// decided where parts are marked (MarkResistorStandard), not by its value.
 #pragma once
 
 #include <vector>
@@ -18,9 +19,13 @@ namespace tavrin::circuits {
 // Designs the stage with the circuit of cr (cr.CircuitNumber within the stage's type), as
 // SetUpCircuit prepared it.  Returns false when that circuit has no design routine; the
 // record is then left as it was.  A failed design (DesignFailed) keeps what it computed.
-bool DesignStage(core::CircuitRecord& cr, const core::Stage& stage, double resistorTolerance);
-// Stage s (1..stageCount) of a design, with the resistor tolerance of its characteristics.
+bool DesignStage(core::CircuitRecord& cr, const core::Stage& stage);
+// Stage s (1..stageCount) of a design.
 bool DesignStage(core::DesignState& state, int stage);
+
+// The scale resistor of a record with a scale pair: the last of the circuit's own resistors
+// (active compensation appends copies after it); its partner is the one before.
+int ScaleResistorIndex(const core::CircuitRecord& cr);
 
 // The steps after the routine, each on its own.
 
@@ -29,12 +34,6 @@ bool DesignStage(core::DesignState& state, int stage);
 // follows in proportion, so the gain the pair sets is unchanged.  With active
 // compensation the pair sits before the two compensation resistors, whose copies follow.
 void LimitScalePair(core::CircuitRecord& cr);
-
-// Every positive resistor at a value of the tolerance's series is multiplied by 1.0002,
-// so a computed value never passes for a standard one.  A scale pair moves as one (and
-// compensation copies with their originals): lifting the scale resistor alone would shift
-// the gain the pair was chosen for.
-void NudgeStandardResistors(core::CircuitRecord& cr, double resistorTolerance);
 
 // All seven Sens slots of every component from the circuit's analysis equations at its
 // current values, in code order 1, 2, 5, 4, 7, 6, 3 (SensSlotOfCode):

@@ -191,7 +191,6 @@ void DesignSab(DesignContext& ctx, SabSolver solve, SabLimit limit) {
     return;
   }
   ApplySab(cr, g, k, cr.DesignWp);
-  LiftFixedWithPartners(ctx, 7, {3, 6});
   if (cr.ActiveComp) AppendCompensationCopies(cr, 6, 7);
   cr.DesignFailed = !PartsRealisable(cr);
 }

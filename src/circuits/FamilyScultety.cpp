@@ -126,7 +126,6 @@ void DesignSLPN02(DesignContext& ctx) {
   Rv(cr, 5) = 10000 / cr.ResistorScale;
   Rv(cr, 3) = Rv(cr, 5) / s.u;
   Rv(cr, 4) = Rv(cr, 5) / s.v;
-  LiftFixedWithPartners(ctx, 5, {3, 4});
   Cv(cr, 2) = s.c2 * c1;
   Cv(cr, 3) = s.c3 * c1;
   cr.CapRatio = s.c2;
@@ -191,7 +190,6 @@ void DesignSHPN02(DesignContext& ctx) {
   Rv(cr, 6) = 10000 / cr.ResistorScale;
   Rv(cr, 5) = Rv(cr, 6) / (s.k - 1);
   Rv(cr, 2) = Rv(cr, 6) / (s.k * s.gamma);
-  LiftFixedWithPartners(ctx, 6, {2, 5});
   Cv(cr, 2) = s.c * c1;
   cr.CapRatio = s.c;
   FixGain(cr, 1 + Rv(cr, 6) / Rv(cr, 5));

@@ -1,5 +1,7 @@
 #include "circuits/StandardValues.h"
 
+#include "circuits/Inventory.h"
+
 #include <array>
 #include <cmath>
 
@@ -210,8 +212,41 @@ int SensSlotOfCode(int code) {
   return code >= 1 && code <= 7 ? kSlot[static_cast<std::size_t>(code)] : 0;
 }
 
+namespace {
+
+bool InStockValue(const core::ComponentInventory& inv, double value, Series series) {
+  const SeriesMatch m = IsStandardResistor(value, series);
+  return m.standard && InResistorInventory(inv, series, m.index, m.decade);
+}
+
+// Walks the series from a value in one direction until a value in stock; 0 when there is
+// none within the inventory's seven decades.
+double StockedFrom(const core::ComponentInventory& inv, double start, Series series, bool up) {
+  constexpr int kMaxSteps = 7 * 96 + 2;
+  double v = start;
+  for (int step = 0; step < kMaxSteps && Usable(v); ++step) {
+    if (InStockValue(inv, v, series)) return v;
+    const Neighbours next = SeriesNeighbours(up ? v * (1 + 1e-9) : v * (1 - 1e-9), series);
+    v = up ? next.upper : next.lower;
+  }
+  return 0;
+}
+
+Neighbours StockNeighbours(const core::ComponentInventory& inv, double value, Series series) {
+  const Neighbours plain = SeriesNeighbours(value, series);
+  double lower = StockedFrom(inv, plain.lower, series, false);
+  double upper = StockedFrom(inv, plain.upper, series, true);
+  if (lower == 0 && upper == 0) return plain;
+  if (lower == 0) lower = upper;
+  if (upper == 0) upper = lower;
+  return {lower, upper};
+}
+
+}  // namespace
+
 SubstitutionResult SubstituteStandardResistors(core::CircuitRecord& cr, double rTolerance,
-                                               SubstStrategy strategy, const CombinationSearchInput* search) {
+                                               SubstStrategy strategy, const CombinationSearchInput* search,
+                                               const core::ComponentInventory* stock) {
   const Series series = SeriesFor(rTolerance);
   const int count = std::min<int>(cr.ResistorCount, core::kResistors);
   SubstitutionResult result;
@@ -223,9 +258,11 @@ SubstitutionResult SubstituteStandardResistors(core::CircuitRecord& cr, double r
     if (r.UserAssigned || !Usable(r.Value)) continue;
     r.PreStandardValue = r.Value;
     r.IsStandard = true;
-    if (IsStandardResistor(r.Value, series).standard) continue;  // already a series value
+    const bool standard = IsStandardResistor(r.Value, series).standard;
+    if (standard && (stock == nullptr || InStockValue(*stock, r.Value, series))) continue;  // keeps its value
     takesPart[static_cast<std::size_t>(i)] = true;
-    nb[static_cast<std::size_t>(i)] = SeriesNeighbours(r.Value, series);
+    nb[static_cast<std::size_t>(i)] =
+        stock != nullptr ? StockNeighbours(*stock, r.Value, series) : SeriesNeighbours(r.Value, series);
   }
 
   std::vector<int> listed;
@@ -283,6 +320,14 @@ SubstitutionResult SubstituteStandardResistors(core::CircuitRecord& cr, double r
     r.Value = (r.Value - nb[u].lower) < (nb[u].upper - r.Value) ? nb[u].lower : nb[u].upper;
   }
   return result;
+}
+
+void MarkResistorStandard(core::ComponentEntry& r, double rTolerancePercent) {
+  if (r.UserAssigned) {
+    r.IsStandard = IsStandardResistor(r.UserValue, rTolerancePercent).standard;
+    return;
+  }
+  r.IsStandard = r.PreStandardValue > 0 && IsStandardResistor(r.Value, SeriesFor(rTolerancePercent)).standard;
 }
 
 }  // namespace tavrin::circuits

@@ -91,9 +91,22 @@ struct SubstitutionResult {
 // PreStandardValue and is marked IsStandard.  Strategy 2 takes each resistor's nearest
 // series value; Strategy 1 searches the lower/upper combinations of the listed resistors
 // for the smallest gain deviation and gives the others their nearest value.
+// With a stock list (the resistor inventory enabled) a resistor's neighbours are the nearest
+// series values in stock below and above it, and a series value not in stock takes part
+// too; where nothing in stock lies on one side the other side is taken, and a stage with
+// nothing in stock at all falls back to the plain series.
 SubstitutionResult SubstituteStandardResistors(core::CircuitRecord& cr, double rTolerance,
                                                SubstStrategy strategy,
-                                               const CombinationSearchInput* search = nullptr);
+                                               const CombinationSearchInput* search = nullptr,
+                                               const core::ComponentInventory* stock = nullptr);
+
+// Marks a resistor IsStandard, a standard (toleranced) part, or clears the mark.  A value the
+// design computed is never standard, even where it happens to equal a series value: only
+// parts the user or the substitution chose are.  A user-assigned resistor is standard when
+// its UserValue is a member of the tolerance's series; any other resistor only when the
+// standard substitution gave it its value (PreStandardValue > 0) and that value is one of
+// the series the substitution draws from (E12 above 10 %, where membership has no series).
+void MarkResistorStandard(core::ComponentEntry& r, double rTolerancePercent);
 
 // The Sens slot that holds sensitivity code 1..7 (slots are in code order 1, 2, 5, 4, 7, 6, 3).
 int SensSlotOfCode(int code);

@@ -57,6 +57,10 @@ void ResetDesign(DesignState& state) {
   state.stepsStale = false;
   state.modified = false;
   state.useCapMemory = false;
+  state.capacitorWarningGiven = false;
+  state.sensShown = false;
+  state.sideTabMark = false;
+  state.neutralisingPredistortion = false;
   state.spec.forceOrder = false;
   state.spec.overallGain = 1.0;
 }

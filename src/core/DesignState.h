@@ -278,6 +278,40 @@ struct CircuitRecord {
   SensitivitySum SumSqWp, SumSqQp, SumSqWz, SumSqPa, SumSqPb;
 };
 
+// One candidate circuit of a stage as the selection window compares it.  Recomputed
+// whenever a stage is rated; never saved.
+inline constexpr int kSpreadTerms = 7;  // V_wp, V_Q, V_wz, V_a, V_b, A_wp, A_Q
+struct CircuitRating {
+  std::int16_t ResistorCount = 0;
+  std::int16_t CapacitorCount = 0;
+  std::int16_t OpAmpCount = 0;
+  std::int32_t ResistorSpread = 0;
+  std::int32_t CapacitorSpread = 0;
+  real RequestedGain = 0;
+  real CircuitGain = 0;
+  bool DesignFailed = false;
+  bool Inverting = false;
+  std::array<real, kSpreadTerms> SpreadTerms{};  // dB^2, 3-sigma
+  bool Included = true;
+  real MinGbw = 0;  // Hz
+  std::int16_t GbwPairSelector = 1;  // 1: (aw, aq); otherwise the second pair
+  real PassiveVariance = 0;
+  real ActiveVariance = 0;
+  real TotalSpread = 0;  // dB
+};
+
+// The per-stage analysis table: every candidate of the stage's type (1..13) and the
+// largest figures over the included, successfully designed ones, which scale the bars.
+struct StageAnalysisEntry {
+  std::array<CircuitRating, kCircuitSlots + 1> candidate{};
+  std::array<real, kSpreadTerms> maxTerm{};
+  real maxTotal = 0;
+  real upperFrequency = 0;  // frequencies of interest, rad/s (0: none)
+  real lowerFrequency = 0;
+  std::array<real, 4> gainSensitivity{};  // wp, Qp, wz, extra pole at the last frequency
+  real lastFrequency = 0;
+};
+
 struct StageComponentSetEntry {  // 66 bytes in the design file
   std::int16_t C1Index = 0;
   std::int32_t C1Decade = 0;
@@ -480,6 +514,14 @@ struct DesignState {
   DesignOptionFlags options;
 
   // circuit calculation workflow
+  std::array<StageAnalysisEntry, kMaxStages + 1> stageAnalysis{};  // StageAnalysisTable
+  bool ratingShowPassive = true;  // ShowPassive / ShowActive of the selection window's bars
+  bool ratingShowActive = true;
+  std::array<real, kMaxStages + 1> designedGain{};  // CircuitGain each design returned, this computation
+  bool sensShown = false;           // SensShown: the Sens page has been displayed since the last computation
+  bool sideTabMark = false;         // a side tab of the calculation window was clicked
+  bool neutralisingPredistortion = false;  // the final response recomputes without predistortion
+  bool capacitorWarningGiven = false;      // the leaving-forward warning is given once per design
   std::array<bool, kMaxStages + 1> rememberedC2Variable{};
   std::array<bool, kMaxStages + 1> equalComponentsAvailable{};
   bool standardResistors = false;  // StandardR

@@ -1,5 +1,6 @@
 #include "core/NumberFormat.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -151,6 +152,105 @@ std::string FormatResistance(double r, bool spicePrecision) {
   if (r >= 1e6) return ValueText(r * 1e-6, n) + "M";
   if (r >= 1000) return ValueText(r * 0.001, n) + "K";
   return ValueText(r, n);
+}
+
+namespace {
+
+char Upper(char c) {
+  return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+bool IsDigit(char c) {
+  return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view upper) {
+  if (text.size() != upper.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (Upper(text[i]) != upper[i]) return false;
+  return true;
+}
+
+// The power of ten of the scale factor at the front of `rest`, and how many letters it takes.
+struct ScaleFactor {
+  int exponent = 0;
+  std::size_t length = 0;
+};
+
+ScaleFactor LeadingScaleFactor(std::string_view rest, ValueKind kind) {
+  if (rest.size() >= 3 && EqualsIgnoringCase(rest.substr(0, 3), "MEG")) return {6, 3};
+  if (rest.empty()) return {};
+  switch (Upper(rest.front())) {
+    case 'T':
+      return {12, 1};
+    case 'G':
+      return {9, 1};
+    case 'K':
+      return {3, 1};
+    case 'M':
+      return {kind == ValueKind::Resistance && rest.front() == 'M' ? 6 : -3, 1};
+    case 'U':
+      return {-6, 1};
+    case 'N':
+      return {-9, 1};
+    case 'P':
+      return {-12, 1};
+    case 'F':
+      return {-15, 1};
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+std::optional<double> ParseComponentValue(std::string_view text, ValueKind kind) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  if (text.empty()) return std::nullopt;
+
+  // [sign] digits [. digits] with a digit somewhere, then [E [sign] digits].
+  std::size_t i = 0;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  const std::size_t mantissaStart = text[0] == '+' ? 1 : 0;  // from_chars takes no '+'
+  std::size_t digits = 0;
+  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  }
+  if (digits == 0) return std::nullopt;
+  const std::string_view mantissa = text.substr(mantissaStart, i - mantissaStart);
+  long long exponent = 0;
+  if (i < text.size() && Upper(text[i]) == 'E') {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    std::size_t e = j;
+    while (e < text.size() && IsDigit(text[e])) ++e;
+    if (e == j) return std::nullopt;  // "E" is no scale factor: an exponent needs its digits
+    const char* from = text.data() + i + 1;
+    if (*from == '+') ++from;
+    const auto [end, ec] = std::from_chars(from, text.data() + e, exponent);
+    if (ec != std::errc() || end != text.data() + e) return std::nullopt;
+    // Far beyond any double either way; kept small so adding the factor cannot overflow.
+    exponent = std::clamp(exponent, -100000LL, 100000LL);
+    i = e;
+  }
+
+  std::string_view rest = text.substr(i);
+  const ScaleFactor scale = LeadingScaleFactor(rest, kind);
+  rest.remove_prefix(scale.length);
+  const bool unitFits = rest.empty() || (kind == ValueKind::Capacitance && EqualsIgnoringCase(rest, "F")) ||
+                        (kind == ValueKind::Resistance && EqualsIgnoringCase(rest, "OHM"));
+  if (!unitFits) return std::nullopt;
+
+  // The factor goes into the exponent, so "4.7n" is the double nearest 4.7e-9, as typed.
+  const std::string decimal = std::string(mantissa) + "e" + std::to_string(exponent + scale.exponent);
+  double value = 0;
+  const auto [end, ec] = std::from_chars(decimal.data(), decimal.data() + decimal.size(), value);
+  if (ec != std::errc() || end != decimal.data() + decimal.size() || !std::isfinite(value))
+    return std::nullopt;
+  return value;
 }
 
 std::string FormatFrequency(double w, FrequencyUnit unit) {

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/DesignState.h"
 
@@ -27,6 +29,18 @@ std::string RoundDigits(const std::string& text, int n);
 // for more digits.
 std::string FormatCapacitance(double c, bool spicePrecision = false);
 std::string FormatResistance(double r, bool spicePrecision = false);
+
+// What a typed value stands for, which decides how its letters read.
+enum class ValueKind { Resistance, Capacitance, Number };
+
+// A value as this program writes it or as SPICE reads it: a number (sign, digits, point,
+// exponent), then an optional scale factor T, G, MEG, K, M, U, N, P, F (1e12 .. 1e-15, any
+// case), then for a capacitance an optional unit "F", for a resistance "OHM".  "M" is
+// SPICE's milli, except that for a resistance a capital "M" is mega: FormatResistance
+// writes 1.5e6 ohm as "1.5M", and that must read back (a small "m" stays milli, "MEG" is
+// mega in any case).  A lone "F" after the number is SPICE's femto.  Blanks around the
+// text are allowed; any other text, and a value outside the range of a double, is refused.
+std::optional<double> ParseComponentValue(std::string_view text, ValueKind kind);
 // w in rad/s, shown in the display unit: "1.5 KHz", "9.425 Krad/s".
 std::string FormatFrequency(double w, FrequencyUnit unit);
 

@@ -21,12 +21,37 @@ std::size_t At(int i) {
   return static_cast<std::size_t>(i);
 }
 
-bool InPassband(const DesignState& state, double w) {
-  if (state.spec.kind == core::FilterKind::Bandstop)
-    return (w >= state.passWindowStart && w <= state.passEdgeLow) ||
-           (w >= state.passEdgeHigh && w <= state.passWindowEnd);
-  return w >= state.passWindowStart && w <= state.passWindowEnd;
-}
+// Where the passband minimum is taken.  The window's ends fall on evaluation frequencies
+// (a highpass window starts at wp, grid point 175 of 0 .. 2 wp), but a grid point is
+// start + i x step, which meets the edge only up to its last bit.  So each end reaches a
+// few parts in 10^12 of the window's size further: a point on an edge counts whichever
+// way its rounding fell, and no grid point a step away ever comes near.
+class PassWindow {
+ public:
+  explicit PassWindow(const DesignState& state)
+      : stop_(state.spec.kind == core::FilterKind::Bandstop),
+        start_(state.passWindowStart),
+        end_(state.passWindowEnd),
+        low_(state.passEdgeLow),
+        high_(state.passEdgeHigh) {
+    const double size = std::max({std::abs(start_), std::abs(end_), std::abs(low_), std::abs(high_)});
+    slack_ = kEdgeSlack * size;
+  }
+
+  bool Contains(double w) const {
+    if (stop_) return Within(w, start_, low_) || Within(w, high_, end_);
+    return Within(w, start_, end_);
+  }
+
+ private:
+  static constexpr double kEdgeSlack = 1e-12;
+
+  bool Within(double w, double from, double to) const { return w >= from - slack_ && w <= to + slack_; }
+
+  bool stop_;
+  double start_, end_, low_, high_;
+  double slack_ = 0;
+};
 
 double FlatnessOf(const DesignState& state, int s) {
   const double f = state.stages[At(s)].flatness;
@@ -238,13 +263,14 @@ void EvaluateStage(DesignState& state, int s, int prev) {
   m.peak = 0;
   c.peak = 0;
   c.passMin = kPassMinBound;
+  const PassWindow window(state);
   for (int i = 0; i < core::kEvalPoints; ++i) {
     const double w = state.evalFrequencies[At(i)];
     m.m[At(i)] = StageMagnitude(st, w);
     c.m[At(i)] = before != nullptr ? before->m[At(i)] * m.m[At(i)] : m.m[At(i)];
     m.peak = std::max(m.peak, m.m[At(i)]);
     c.peak = std::max(c.peak, c.m[At(i)]);
-    if (InPassband(state, w)) c.passMin = std::min(c.passMin, c.m[At(i)]);
+    if (window.Contains(w)) c.passMin = std::min(c.passMin, c.m[At(i)]);
   }
   st.flatness = c.peak / c.passMin;
   st.k = before != nullptr ? before->peak / c.peak : 1.0 / c.peak;

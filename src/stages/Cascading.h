@@ -15,7 +15,9 @@ void SetEvaluationWindow(core::DesignState& state);
 double StageMagnitude(const core::Stage& stage, double w);
 
 // Stage s's own response, its partial cascade after stage prev (prev == s: the cascade
-// starts with s), its flatness, scale factor k and To.
+// starts with s), its flatness, scale factor k and To.  The passband minimum takes the
+// evaluation frequencies inside the window, a point on either end included however its
+// rounding fell (within 1e-12 of the window's size).
 void EvaluateStage(core::DesignState& state, int s, int prev);
 
 // The flattest of candidates scored in order, and the candidates tied with it (within

@@ -34,6 +34,8 @@ QMessageBox::StandardButtons ButtonsFor(approx::MessageButtons buttons) {
       return QMessageBox::Ok | QMessageBox::Cancel;
     case approx::MessageButtons::YesNoCancel:
       return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case approx::MessageButtons::IgnoreCancel:
+      return QMessageBox::Ignore | QMessageBox::Cancel;
   }
   return QMessageBox::Ok;
 }

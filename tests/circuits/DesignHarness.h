@@ -35,7 +35,6 @@ struct Options {
   bool predistort = false;
   bool activeComp = false;
   double gbw = 1e6;  // Hz
-  double resistorTolerance = 1;
 };
 
 struct Designed {
@@ -67,7 +66,7 @@ inline Designed Design(const circuits::CircuitAddress& at, double wp, double qp,
   cr.ActiveComp = o.activeComp;
   cr.RequestedGain = gain;
   cr.CircuitGain = gain;
-  d.ran = circuits::DesignStage(cr, d.stage, o.resistorTolerance);
+  d.ran = circuits::DesignStage(cr, d.stage);
   return d;
 }
 

@@ -1,6 +1,6 @@
-// What every design shares: the dispatcher's post-steps (scale-pair limiting, the lift of
-// standard values, sensitivities from the analysis equations, the sums), the op-amp
-// bandwidth targets, and the input of the standard-resistor search.
+// What every design shares: the dispatcher's post-steps (scale-pair limiting,
+// sensitivities from the analysis equations, the sums), which values count as standard
+// parts, the op-amp bandwidth targets, and the input of the standard-resistor search.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -39,7 +39,7 @@ TEST(DesignRoutinesTest, ACircuitWithoutRoutineLeavesTheRecordAlone) {
   st.type = core::ptSLP;
   st.wp = 1000;
   st.Qp = 1;
-  EXPECT_FALSE(DesignStage(cr, st, 1));
+  EXPECT_FALSE(DesignStage(cr, st));
   EXPECT_EQ(cr.R[1].Value, 123);
   EXPECT_FALSE(cr.DesignFailed);
 }
@@ -72,7 +72,7 @@ TEST(GbwTargetsTest, PredistortionShiftsTheTargetsByTheCoefficientsTimesWpOverGb
   cr.GbwCoefWp = 1.5;
   cr.GbwCoefQp = -2;
   const double wp = kTwoPi * 10e3;  // wp / (2 pi GBW) = 0.01
-  DesignContext ctx{cr, {core::ptSLP, wp, 2.0, 0}, 1};
+  DesignContext ctx{cr, {core::ptSLP, wp, 2.0, 0}};
   cr.Predistort = true;
   GbwTargets(ctx);
   EXPECT_NEAR(cr.DesignWp, wp * (1 + 1.5 * 0.01), 1e-9 * wp);
@@ -203,13 +203,10 @@ TEST(ScalePairTest, SallenKeyLowpassAtHighQKeepsItsGain) {
   const design_test::Designed d = Design(at, kTwoPi * 1000, 20, 1);
   ASSERT_FALSE(d.cr.DesignFailed);
   const int n = d.cr.ResistorCount;
-  EXPECT_LE(d.cr.R[n].Value, 100e3 * 1.0002);
-  EXPECT_LE(d.cr.R[n - 1].Value, 100e3 * 1.0002);
+  EXPECT_LE(d.cr.R[n].Value, 100e3);
+  EXPECT_LE(d.cr.R[n - 1].Value, 100e3);
   EXPECT_LT(d.cr.R[n].Value, 10e3);
-  // An E24 value, lifted where it is also one of the tolerance's series.
-  EXPECT_TRUE(IsStandardResistor(d.cr.R[n].Value, Series::E24).standard ||
-              IsStandardResistor(d.cr.R[n].Value / 1.0002, Series::E24).standard)
-      << d.cr.R[n].Value;
+  EXPECT_TRUE(IsStandardResistor(d.cr.R[n].Value, Series::E24).standard) << d.cr.R[n].Value;
   const double designedGain = 1 + 1 / (20 / (1 - 1 / std::sqrt(40.0)));
   EXPECT_NEAR(design_test::Polynomials(d).K / designedGain, 1, 1e-9);
 }
@@ -217,53 +214,81 @@ TEST(ScalePairTest, SallenKeyLowpassAtHighQKeepsItsGain) {
 // ---------------------------------------------------------------------------------------
 // Values that come out standard
 
-TEST(NudgeTest, AResistorAtASeriesValueOfTheToleranceIsStored0Point02PercentHigher) {
+// A computed value is never a standard part, whatever value it has: only the user or the
+// standard substitution makes a resistor one.  The mark is set and cleared by the same rule.
+TEST(StandardMarkTest, OnlyPartsTheUserOrTheSubstitutionChoseAreStandard) {
   struct Case {
+    const char* what;
     double value;
+    double preStandard;  // > 0: the substitution gave the resistor its value
+    bool user;
+    double userValue;
     double tolerance;
-    bool lifted;
+    bool standard;
   };
   const Case cases[] = {
-      {4990, 1, true},     // E96
-      {4990, 5, false},    // not E24
-      {4700, 5, true},     // E24
-      {4700, 1, false},    // 470 is not an E96 value
-      {10e3, 10, true},    // E12
-      {10e3, 20, false},   // no series to be a member of
-      {4990.5, 1, false},  // near is not at
+      {"computed, exactly at an E96 value", 4990, 0, false, 0, 1, false},
+      {"computed, exactly at an E12 value", 10e3, 0, false, 0, 10, false},
+      {"substituted into E96", 4990, 5012.3, false, 0, 1, true},
+      {"kept by the substitution, already in E96", 4990, 4990, false, 0, 1, true},
+      {"substituted into E96, tolerance since moved to 5 %", 4990, 5012.3, false, 0, 5, false},
+      {"substituted into E24", 4700, 4650, false, 0, 5, true},
+      {"substituted into E12 above 10 %", 4700, 4650, false, 0, 20, true},
+      {"user value in E96", 1234.5, 0, true, 4990, 1, true},
+      {"user value off the series", 4990, 0, true, 5000, 1, false},
+      {"user value in E12, tolerance above 10 %", 1000, 0, true, 4700, 20, false},
+      {"user value decides, not a substituted Value", 4990, 5012.3, true, 5050, 1, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.value) + " at " + std::to_string(c.tolerance) + "%");
-    core::CircuitRecord cr;
-    cr.ResistorCount = 2;
-    cr.R[1].Value = c.value;
-    cr.R[2].Value = 1234.5;
-    NudgeStandardResistors(cr, c.tolerance);
-    EXPECT_EQ(cr.R[1].Value, c.lifted ? c.value * 1.0002 : c.value);
-    EXPECT_EQ(cr.R[2].Value, 1234.5);
+    SCOPED_TRACE(c.what);
+    for (bool before : {false, true}) {
+      core::ComponentEntry r;
+      r.Value = c.value;
+      r.PreStandardValue = c.preStandard;
+      r.UserAssigned = c.user;
+      r.UserValue = c.userValue;
+      r.IsStandard = before;
+      MarkResistorStandard(r, c.tolerance);
+      EXPECT_EQ(r.IsStandard, c.standard);
+      EXPECT_EQ(r.Value, c.value);
+    }
   }
 }
 
-TEST(NudgeTest, AScalePairIsLiftedAsOneSoItsGainStays) {
-  core::CircuitRecord cr = ScalePairRecord(12345, 10e3);
-  NudgeStandardResistors(cr, 1);
-  EXPECT_NEAR(cr.R[4].Value, 10002, 1e-9);
-  EXPECT_NEAR(cr.R[3].Value, 12345 * 1.0002, 1e-9);
-  EXPECT_EQ(cr.R[1].Value, 1000 * 1.0002);  // 100 is E96
-  EXPECT_EQ(cr.R[2].Value, 2000 * 1.0002);
+TEST(StandardMarkTest, TheSubstitutionMarksWhatItChose) {
+  core::CircuitRecord cr;
+  cr.ResistorCount = 3;
+  cr.R[1].Value = 5012.3;  // takes 4990
+  cr.R[2].Value = 4990;    // already a series value: kept, and now a chosen part
+  cr.R[3].Value = 7777;
+  cr.R[3].UserAssigned = true;
+  cr.R[3].UserValue = 7777;  // not E96
+  SubstituteStandardResistors(cr, 1, SubstStrategy::Strategy2);
+  EXPECT_EQ(cr.R[1].Value, 4990);
+  EXPECT_TRUE(cr.R[1].IsStandard);
+  EXPECT_TRUE(cr.R[2].IsStandard);
+  EXPECT_FALSE(cr.R[3].IsStandard);
+  for (int i = 1; i <= 3; ++i) {
+    core::ComponentEntry again = cr.R[static_cast<std::size_t>(i)];
+    MarkResistorStandard(again, 1);
+    EXPECT_EQ(again.IsStandard, cr.R[static_cast<std::size_t>(i)].IsStandard) << "R" << i;
+  }
 }
 
-TEST(NudgeTest, FirstOrderDesignsThroughTheDispatcher) {
-  // R1 = 1 / (10 nF x 10000 rad/s) is 10 kOhm.
+TEST(StandardMarkTest, TheDispatcherLeavesSeriesValuesWhereTheDesignPutThem) {
+  // R1 = 1 / (10 nF x 10000 rad/s) is 10 kOhm, an E96 value, and no standard part.
   const design_test::Designed exact = Design("FLP01", 1e4, 0, 1);
-  EXPECT_NEAR(exact.cr.R[1].Value, 10e3 * 1.0002, 1e-6);
+  EXPECT_NEAR(exact.cr.R[1].Value, 10e3, 1e-12 * 10e3);
+  EXPECT_FALSE(exact.cr.R[1].IsStandard);
   const design_test::Designed off = Design("FLP01", kTwoPi * 1000, 0, 1);
   EXPECT_NEAR(off.cr.R[1].Value, 1 / (10e-9 * kTwoPi * 1000), 1e-9);
-  // FLP02 at gain 3: R2 = 5 kOhm from the 10 kOhm scale resistor; both move, K stays 3.
+  // FLP02 at gain 3: R2 = 5 kOhm from the 10 kOhm scale resistor; K is 3 exactly.
   const design_test::Designed pair = Design("FLP02", kTwoPi * 1000, 0, 3);
-  EXPECT_NEAR(pair.cr.R[3].Value, 10002, 1e-9);
-  EXPECT_NEAR(pair.cr.R[2].Value, 5001, 1e-9);
+  EXPECT_EQ(pair.cr.R[3].Value, 10e3);
+  EXPECT_NEAR(pair.cr.R[2].Value, 5e3, 1e-12 * 5e3);
   EXPECT_NEAR(design_test::Polynomials(pair).K, 3, 1e-12);
+  for (int i = 1; i <= pair.cr.ResistorCount; ++i)
+    EXPECT_FALSE(pair.cr.R[static_cast<std::size_t>(i)].IsStandard);
 }
 
 // ---------------------------------------------------------------------------------------

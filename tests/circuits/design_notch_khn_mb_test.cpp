@@ -394,9 +394,8 @@ TEST_P(NotchKhnMbDesign, BandwidthCoefficientsAreTheBuiltStagesShifts) {
 
 // Away from the zero the simulated stage is the target notch +-K (s^2 + wz^2) / D(s) within
 // 1e-3; at the zero it lies at least 80 dB below the lower of its DC and high-frequency
-// gains.  The zero is taken where the analysis puts it: the dispatcher's nudge of values
-// that are exactly standard may move it by a few parts in 10^4, which the notch would show
-// as a depth of only some 70 dB at the nominal wz.
+// gains.  The zero is taken where the analysis puts it, so the depth measures the circuit
+// and the simulator, not a last-digit difference between the designed and the nominal wz.
 TEST_P(NotchKhnMbDesign, SimulatesToTheTargetNotchWithADeepNull) {
   const Member& m = GetParam();
   struct Point {

@@ -52,7 +52,7 @@ struct Options {
 };
 
 // The record as the calculation window prepares it, then the member's routine alone (no
-// dispatcher post-steps, which would lift standard values off their exact design).
+// dispatcher post-steps: the routine's own values are what is checked here).
 core::CircuitRecord DesignMember(const Member& m, double wp, double qp, double wz, double gain,
                                  const Options& o = {}) {
   core::CircuitRecord cr;

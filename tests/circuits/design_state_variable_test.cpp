@@ -347,7 +347,7 @@ TEST(StateVariableDesignLimits, DispatchedSensitivitiesObeyScaling) {
     stage.type = static_cast<std::uint8_t>(m.type);
     stage.wp = wp;
     stage.Qp = 3.3;
-    ASSERT_TRUE(DesignStage(cr, stage, 1.0)) << CircuitKey(m.type, m.n);
+    ASSERT_TRUE(DesignStage(cr, stage)) << CircuitKey(m.type, m.n);
     ASSERT_FALSE(cr.DesignFailed);
     std::array<double, 3> overR{};
     std::array<double, 3> overC{};

@@ -80,10 +80,10 @@ TEST(FirstOrderDesignTest, CapacitorsAndScaleResistorAreTheSetUpsExceptWhereTheG
   EXPECT_NEAR(hp3.cr.C[2].Value, 2.5e-9, 1e-21);
   EXPECT_NEAR(hp3.cr.CapRatio, 0.25, 1e-15);
   EXPECT_NEAR(hp3.cr.R[1].Value, 1 / (2.5e-9 * 1000), 1e-6);
-  // FLP02's R3 is the scale resistor: 10 kOhm, lifted with its partner as a standard value.
+  // FLP02's R3 is the scale resistor: 10 kOhm, kept exactly, and R2 = R3 / (K - 1).
   const design_test::Designed lp2 = design_test::Design("FLP02", 1000, 0, 1.5);
-  EXPECT_NEAR(lp2.cr.R[3].Value, 10e3 * 1.0002, 1e-9);
-  EXPECT_NEAR(lp2.cr.R[2].Value, 20e3 * 1.0002, 1e-9);
+  EXPECT_EQ(lp2.cr.R[3].Value, 10e3);
+  EXPECT_NEAR(lp2.cr.R[2].Value, 20e3, 1e-9);
 }
 
 TEST(FirstOrderDesignTest, ACornerOrGainThatCannotBeBuiltFails) {

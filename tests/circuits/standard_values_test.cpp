@@ -71,7 +71,7 @@ TEST(StandardValuesTest, ResistorMembershipDependsOnTheTolerance) {
       {1, 1, true, 100, -2},    // 1 ohm
       {9.76e6, 1, true, 976, 4},
       {999.9995, 1, true, 100, 1},       // a hair under a decade meets the next 100
-      {10000 * 1.0002, 1, false, 0, 2},  // the design's nudge off a standard value
+      {10000 * 1.0002, 1, false, 0, 2},  // two parts in 10^4 off is not at
       {4990.004, 1, true, 499, 1},       // within 0.001 of the mantissa
       {4990.02, 1, false, 0, 1},
   };

@@ -35,6 +35,37 @@ grep -q '"wp":1000.0' <<<"$("$cli" circuit FLP01 --R 1MEG --C 1n --json)" || fai
 grep -q '"wp":1000.0' <<<"$("$cli" circuit FLP01 --R 1000000m --C 1u --json)" || fail "m is milli, u micro"
 grep -q '"Qp":null' <<<"$("$cli" circuit FLP01 --R 1k --C 1n --json)" || fail "first order has no Qp"
 
+# The program's own value texts read back: resistances as the schematic and report write
+# them (a capital M is mega there, as is MEG; a small m stays milli) and capacitances with
+# their unit.
+ref=$("$cli" circuit SLP01 --R 10k,10k --C 10n,20n --json)
+for values in "--R 10K,10K --C 10nF,20nF" "--R 10kohm,0.01MEG --C 0.01uF,20000pF" \
+              "--R 1e4,10000 --C 1e-8,2E-8" "--R 0.01M,10000000m --C 10NF,20nf"; do
+  # shellcheck disable=SC2086
+  [ "$("$cli" circuit SLP01 $values --json)" = "$ref" ] || fail "SLP01 $values reads otherwise than 10k,10k 10n,20n"
+done
+for r in 1M 1MEG 1meg 1000K; do
+  grep -q '"wp":1000.0' <<<"$("$cli" circuit FLP01 --R "$r" --C 1nF --json)" || fail "--R $r is 1e6 ohm"
+done
+grep -q '"wp":1000.0' <<<"$("$cli" circuit FLP01 --R 1K --C 1uF --json)" || fail "--C 1uF is 1e-6 F"
+grep -q '"wp":1000.0' <<<"$("$cli" circuit FLP01 --R 10K --C 100pF --json)" || fail "--C 100pF is 1e-10 F"
+grep -q '"wp":1000.0' <<<"$("$cli" circuit FLP01 --R 1 --C 1mF --json)" || fail "--C 1mF is milli"
+[ "$("$cli" circuit FLP01 --design --wc 2000 --c1 4.7nF --json)" = \
+  "$("$cli" circuit FLP01 --design --wc 2000 --c1 4.7n --json)" ] || fail "--c1 4.7nF is 4.7n"
+
+# A designed stage's netlist values, typed back in, are the designed values to the five
+# digits the netlist writes; SLPN01 at 10 Hz has resistors in the megohms ("31.831MEG").
+design=$("$cli" circuit SLPN01 --design --wp 62.83185307179586 --qp 10 --wz 188.49555921538757 --json)
+values() { jq -r '.subckt' <<<"$design" | awk -v kind="$1" '$1 ~ "^" kind "[0-9]+$" {printf "%s%s", sep, $5; sep=","}'; }
+rs=$(values R)
+cs=$(values C)
+grep -q "MEG" <<<"$rs" || fail "the netlist writes megohms as MEG: $rs"
+back=$("$cli" circuit SLPN01 --R "$rs" --C "$cs" --json)
+jq -e --argjson d "$design" '[.R, .C] | flatten as $v | [$d.R, $d.C] | flatten as $w |
+       ($v | length) == ($w | length) and ([range($v | length) | $v[.] / $w[.] - 1 | fabs] | max < 5e-5)' \
+  <<<"$back" >/dev/null || fail "the netlist's values read back: --R $rs --C $cs: $back"
+"$cli" circuit --help | grep -q "capital M is mega" || fail "--help states how M reads"
+
 # An inverting bandpass and a cubic twin-T; a notch reports wz.  SBP07 designed for
 # Q = 2 at 10 krad/s (R1 = R2 = 1/(w C1), R3 = R1/2, C3 = 2 C1, R4 = R5/(4Q - 1)).
 tt=$("$cli" circuit SBP07 --R 10k,10k,5k,1k,7k --C 10n,10n,20n --json)
@@ -54,7 +85,7 @@ refuse() {
   set -e
   [ "$rc" -eq 2 ] || fail "circuit $* exits with 2, got $rc"
   [ ! -s "$work/out" ] || fail "circuit $* prints nothing on standard output"
-  grep -qF "$expect" "$work/err" || fail "circuit $*: expected '$expect', got '$(cat "$work/err")'"
+  grep -qF -- "$expect" "$work/err" || fail "circuit $*: expected '$expect', got '$(cat "$work/err")'"
 }
 refuse 'Unknown circuit "XLP01"' XLP01 --R 1k --C 1n
 refuse "SLP01 has 2 resistors (R1..R2), 3 given." SLP01 --R 1k,1k,1k --C 1n,1n
@@ -64,4 +95,9 @@ refuse 'Not a component value: "2x" (R2).' SLP01 --R 1k,2x --C 1n,1n
 refuse 'Not a component value: "" (C2).' SLP01 --R 1k,1k --C 1n,
 refuse "Component values must be positive: R2 = 0." SLP01 --R 1k,0 --C 1n,1n
 refuse "Component values must be positive: C1 = -1n." SLP01 --R 1k,1k --C=-1n,1n
+refuse 'Not a component value: "10nF" (R1).' SLP01 --R 10nF,1k --C 1n,1n
+refuse 'Not a component value: "10kohm" (C2).' SLP01 --R 1k,1k --C 1n,10kohm
+refuse 'Not a component value: "1.5 M" (R1).' FLP01 --R "1.5 M" --C 1n
+refuse 'Not a component value: "  N/A" (R1).' FLP01 --R "  N/A" --C 1n
+refuse '--c1 must be a positive number: "10kohm".' FLP01 --design --wc 1000 --c1 10kohm
 echo "cli circuit: ok"

@@ -7,10 +7,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 near() { jq -e --argjson tol "${3:-1e-9}" "(($1) - ($2)) | fabs <= \$tol * (1 + (($2) | fabs))" <<<"$json" >/dev/null; }
 
-# FLP01 at 10000 rad/s: R1 = 1 / (10 nF x 10000) is exactly 10 kOhm, a standard value, so it
-# is stored 0.02 percent higher; the follower's gain is fixed at 1.
+# FLP01 at 10000 rad/s: R1 = 1 / (10 nF x 10000) is exactly 10 kOhm, a series value, and the
+# design keeps it there; the follower's gain is fixed at 1.
 out=$("$cli" circuit FLP01 --design --wc 10000)
-grep -qx "R: 10002 ohm" <<<"$out" || fail "FLP01 R1 lifted off the standard value: $out"
+grep -qx "R: 10000 ohm" <<<"$out" || fail "FLP01 R1 kept at the series value: $out"
 grep -qx "C: 1e-08 F" <<<"$out" || fail "FLP01 C1 from the set-up: $out"
 grep -qx "designFailed: no" <<<"$out" || fail "FLP01 designed: $out"
 grep -qx "circuitGain = 1" <<<"$out" || fail "FLP01 gain: $out"
@@ -20,12 +20,12 @@ grep -qx "R1: -1 0" <<<"$out" || fail "S_wc(R1) = -1: $out"
 grep -qx "C1: -1 0" <<<"$out" || fail "S_wc(C1) = -1: $out"
 grep -qx ".SUBCKT FLP1 1 2" <<<"$out" || fail "designed subcircuit: $out"
 
-# FLP02 at gain 3: R2 = R3 / (K - 1) with the 10 kOhm scale resistor R3; the pair moves
-# together, so the realised K stays 3.  S_K(R2) = -R3/(R2 + R3) = -2/3.
+# FLP02 at gain 3: R2 = R3 / (K - 1) with the 10 kOhm scale resistor R3, both kept exactly,
+# so the realised K is 3.  S_K(R2) = -R3/(R2 + R3) = -2/3.
 json=$("$cli" circuit FLP02 --design --wc 2000 --gain 3 --json)
 near '.R[0]' 50000 || fail "FLP02 R1 = 1/(C1 wc): $json"
-near '.R[1]' 5001 || fail "FLP02 R2: $json"
-near '.R[2]' 10002 || fail "FLP02 R3: $json"
+near '.R[1]' 5000 || fail "FLP02 R2: $json"
+near '.R[2]' 10000 || fail "FLP02 R3: $json"
 near '.K' 3 || fail "FLP02 analysed gain: $json"
 near '.circuitGain' 3 || fail "FLP02 circuitGain: $json"
 near '.wp' 2000 || fail "FLP02 corner: $json"

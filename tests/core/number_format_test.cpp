@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cmath>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/NumberFormat.h"
+#include "output/NetlistTemplates.h"
 
 namespace tavrin::core {
 namespace {
@@ -133,6 +138,131 @@ TEST(ApproximationLabel, AlignsTheFinalNWithAProportionalMeasure) {
     EXPECT_LT(width(label) - 3, target) << slot;
   }
   EXPECT_EQ(AlignApproximationLabel(0, width), ApproximationLabel(0));
+}
+
+// Typed values read as the program writes them and as SPICE reads them.  The factor goes
+// into the exponent, so each value is the double nearest what was typed: equality holds.
+TEST(ParseComponentValue, NumbersScaleFactorsAndUnits) {
+  constexpr ValueKind R = ValueKind::Resistance;
+  constexpr ValueKind C = ValueKind::Capacitance;
+  constexpr ValueKind N = ValueKind::Number;
+  struct Case {
+    const char* text;
+    ValueKind kind;
+    double expected;
+  };
+  const Case cases[] = {
+      // what FormatResistance and the netlist write
+      {"10K", R, 10e3},
+      {"3.979K", R, 3979},
+      {"1.5M", R, 1.5e6},
+      {"1.5MEG", R, 1.5e6},
+      {"2.2G", R, 2.2e9},
+      {"470", R, 470},
+      {"12.346K", R, 12346},
+      // SPICE's spellings of resistances
+      {"10k", R, 10e3},
+      {"1.5meg", R, 1.5e6},
+      {"1.5Meg", R, 1.5e6},
+      {"1000000m", R, 1000},  // a small m is milli, also for a resistance
+      {"10kohm", R, 10e3},
+      {"10Ohm", R, 10},
+      {"1.5MOHM", R, 1.5e6},
+      {"1T", R, 1e12},
+      {"2.2e3", R, 2200},
+      {"1e3k", R, 1e6},
+      {" 10K ", R, 10e3},
+      {"+4.7K", R, 4700},
+      {"-1k", R, -1000},  // a sign reads; the caller decides what a negative part means
+      // what FormatCapacitance writes, and SPICE's forms
+      {"10nF", C, 10e-9},
+      {"4.7pF", C, 4.7e-12},
+      {"1uF", C, 1e-6},
+      {"220NF", C, 220e-9},
+      {"10n", C, 10e-9},
+      {"100p", C, 100e-12},
+      {".5u", C, 0.5e-6},
+      {"2.2E-9", C, 2.2e-9},
+      {"1M", C, 1e-3},  // milli for a capacitance, whatever the case
+      {"1mF", C, 1e-3},
+      {"1F", C, 1e-15},  // SPICE's femto
+      {"1fF", C, 1e-15},
+      {"1MEG", C, 1e6},
+      // plain numbers of the design options
+      {"1MEG", N, 1e6},
+      {"1M", N, 1e-3},
+      {"10k", N, 10e3},
+      {"62.83", N, 62.83},
+      {"1e-3", N, 1e-3},
+      {"0", N, 0},
+  };
+  for (const Case& c : cases) {
+    const std::optional<double> v = ParseComponentValue(c.text, c.kind);
+    ASSERT_TRUE(v.has_value()) << '"' << c.text << '"';
+    EXPECT_EQ(*v, c.expected) << '"' << c.text << '"';
+  }
+}
+
+TEST(ParseComponentValue, RefusesWhatIsNotAValueOfItsKind) {
+  struct Case {
+    ValueKind kind;
+    std::vector<const char*> texts;
+  };
+  const Case cases[] = {
+      {ValueKind::Resistance,
+       {"", "k", "K10", "10x", "2x", "10 K", "1.5 MEG", "1,5K", "1.5.2K", "--1", "+-1", "  N/A", "N/A", "4k7",
+        "10KK", "10KF", "10nF", "1MEGF"}},
+      {ValueKind::Capacitance, {"   ", "1E-", "1e-400", "10nOHM", "10ohm", "10nFF", "10uH"}},
+      {ValueKind::Number,
+       {"1e", "1e+", "1e3.5", "nan", "inf", "0x10", "1e400", "1e999999999999999999999", "10nF", "10kohm"}},
+  };
+  for (const Case& c : cases)
+    for (const char* text : c.texts)
+      EXPECT_FALSE(ParseComponentValue(text, c.kind).has_value()) << '"' << text << '"';
+}
+
+// Every value text the program writes for a part reads back to that part's value within
+// the last digit it shows: the schematic and report texts, and the netlist's (one digit
+// more, mega as "MEG").
+TEST(ParseComponentValue, ReadsBackEveryTextTheFormattersWrite) {
+  // One unit of the text's last digit, in ohms or farads: the decimals shown times the
+  // factor the formatter chose for the value's range.
+  const auto lastDigit = [](const std::string& text, double factor) {
+    const auto point = text.find('.');
+    int decimals = 0;
+    if (point != std::string::npos)
+      while (point + 1 + static_cast<std::size_t>(decimals) < text.size() &&
+             std::isdigit(static_cast<unsigned char>(text[point + 1 + static_cast<std::size_t>(decimals)])))
+        ++decimals;
+    return factor * std::pow(10.0, -decimals);
+  };
+  int checked = 0;
+  for (double r = 0.5; r < 5e9; r *= 1.0379) {
+    const double factor = r >= 1e9 ? 1e9 : r >= 1e6 ? 1e6 : r >= 1e3 ? 1e3 : 1;
+    for (const std::string& text :
+         {FormatResistance(r, false), FormatResistance(r, true), output::SpiceResistance(r)}) {
+      const std::optional<double> v = ParseComponentValue(text, ValueKind::Resistance);
+      ASSERT_TRUE(v.has_value()) << text << " for " << r;
+      EXPECT_LE(std::abs(*v - r), lastDigit(text, factor) * (1 + 1e-9)) << text << " for " << r;
+      ++checked;
+    }
+  }
+  for (double c = 1e-12; c < 5e-4; c *= 1.0379) {
+    const double factor = c < 9.9999e-10 ? 1e-12 : c < 9.9999e-7 ? 1e-9 : 1e-6;
+    for (const std::string& text :
+         {FormatCapacitance(c, false), FormatCapacitance(c, true), output::SpiceCapacitance(c)}) {
+      const std::optional<double> v = ParseComponentValue(text, ValueKind::Capacitance);
+      ASSERT_TRUE(v.has_value()) << text << " for " << c;
+      EXPECT_LE(std::abs(*v - c), lastDigit(text, factor) * (1 + 1e-9)) << text << " for " << c;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 1500);
+  // The texts that tell mega from milli, exactly.
+  EXPECT_EQ(FormatResistance(1.5e6), "1.5M");
+  EXPECT_EQ(ParseComponentValue(FormatResistance(1.5e6), ValueKind::Resistance), 1.5e6);
+  EXPECT_EQ(output::SpiceResistance(1.5e6), "1.5MEG");
+  EXPECT_EQ(ParseComponentValue(output::SpiceResistance(1.5e6), ValueKind::Resistance), 1.5e6);
 }
 
 }  // namespace

@@ -325,5 +325,78 @@ TEST(Criteria, ToggleAndCycleFollowTheWindowRules) {
   EXPECT_EQ(off[0].priority, 1);
 }
 
+// The evaluation frequency on a passband edge counts for the minimum whichever way its
+// last bit fell: computed one ulp below or above the edge it gives the flatness and the
+// order it gives on the edge.  A Butterworth response is lowest in its passband at the
+// edges, so losing the edge point would raise every minimum that reaches it.
+TEST(Cascading, APointOnAPassbandEdgeCountsWhicheverWayItRounds) {
+  enum class Edge { WindowStart, WindowEnd, LowEdge, HighEdge };
+  const approx::SpecEntries lowpass = Forced(Entries(FilterKind::Lowpass, "3", "30", "1", "2"), 5);
+  const approx::SpecEntries highpass = Forced(Entries(FilterKind::Highpass, "3", "30", "2", "1"), 5);
+  const approx::SpecEntries bandpass = Forced(Entries(FilterKind::Bandpass, "3", "30", "1", "4", "10"), 4);
+  const approx::SpecEntries bandstop = Forced(Entries(FilterKind::Bandstop, "3", "30", "4", "1", "3"), 4);
+  struct Case {
+    const char* what;
+    const approx::SpecEntries& entries;
+    Edge edge;
+  };
+  const Case cases[] = {
+      {"lowpass: the window ends at wp, grid point 175", lowpass, Edge::WindowEnd},
+      {"highpass: the window starts at wp, grid point 175", highpass, Edge::WindowStart},
+      {"bandpass: the window starts at wL", bandpass, Edge::WindowStart},
+      {"bandpass: the window ends at wH", bandpass, Edge::WindowEnd},
+      {"bandstop: the lower window ends at wL", bandstop, Edge::LowEdge},
+      {"bandstop: the upper window starts at wH", bandstop, Edge::HighEdge},
+  };
+  struct Outcome {
+    std::vector<double> flatness;
+    std::vector<int> order;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    approx::testing::Run run = Calc(c.entries);
+    ASSERT_TRUE(core::SlotHasResult(*run.state, kButterworth));
+    core::DesignState& paired = *run.state;
+    core::SetCurrentSlot(paired, kButterworth);
+    paired.firstStageCriteria = core::Settings::DefaultFirstStageCriteria();
+    paired.lastStageCriteria = core::Settings::DefaultLastStageCriteria();
+    paired.useQ = false;
+    SetEvaluationWindow(paired);
+    BuildRootLists(paired);
+    AutoPair(paired);
+    ASSERT_GE(paired.stageCount, 2);
+    const double edge = c.edge == Edge::WindowStart ? paired.passWindowStart
+                        : c.edge == Edge::WindowEnd ? paired.passWindowEnd
+                        : c.edge == Edge::LowEdge   ? paired.passEdgeLow
+                                                    : paired.passEdgeHigh;
+    // The grid point nearest the edge is put on it (bandpass and bandstop edges fall
+    // between grid points), then one ulp either side.
+    const double first = paired.evalFrequencies[0];
+    const double step = paired.evalFrequencies[1] - first;
+    const auto k = static_cast<std::size_t>(std::lround((edge - first) / step));
+    ASSERT_LT(k, paired.evalFrequencies.size());
+    const auto cascade = [&](double w) {
+      auto state = std::make_unique<core::DesignState>(paired);
+      state->evalFrequencies[k] = w;
+      AutoCascade(*state);
+      Outcome o;
+      for (int s = 1; s <= state->stageCount; ++s) {
+        o.flatness.push_back(state->stages[static_cast<std::size_t>(s)].flatness);
+        o.order.push_back(state->cascadeOrder[static_cast<std::size_t>(s)]);
+      }
+      return o;
+    };
+    const Outcome on = cascade(edge);
+    for (double w : {std::nextafter(edge, -HUGE_VAL), std::nextafter(edge, HUGE_VAL)}) {
+      SCOPED_TRACE(w < edge ? "one ulp below" : "one ulp above");
+      const Outcome off = cascade(w);
+      EXPECT_EQ(off.order, on.order);
+      ASSERT_EQ(off.flatness.size(), on.flatness.size());
+      for (std::size_t i = 0; i < on.flatness.size(); ++i)
+        EXPECT_NEAR(off.flatness[i], on.flatness[i], 1e-12 * on.flatness[i]) << "position " << i + 1;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tavrin::stages
