@@ -8,16 +8,16 @@
 // the engine refuses them with the window's messages.  A refused entry prints its message
 // on standard error and exits with 2, with nothing on standard output.
 #include <CLI/CLI.hpp>
-#include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <string_view>
 
+#include "Batch.h"
 #include "Commands.h"
+#include "JsonWriter.h"
 #include "SpecOptions.h"
 #include "approx/BesselRootTable.h"
 #include "approx/Calculate.h"
@@ -33,57 +33,75 @@ namespace {
 
 using approx::CalculateStatus;
 using core::FilterKind;
-using Json = nlohmann::ordered_json;
 
-Json Number(double x) {
-  return std::isfinite(x) ? Json(x) : Json(nullptr);
-}
-
-Json Point(std::complex<double> z) {
-  return Json::array({Number(z.real()), Number(z.imag())});
-}
-
-Json ResultJson(const core::DesignState& state) {
+// The members of the calculate object: the requirements in rad/s and every slot's roots.
+// `open --json` adds its own members after them.
+// `roots` is working storage, kept by a batch from line to line.
+void WriteResultMembers(JsonWriter& w, const core::DesignState& state, approx::SlotRoots& roots) {
   const core::FilterSpec& spec = state.spec;
   const bool band = approx::IsBandKind(spec.kind);
-  Json j;
-  j["kind"] = KindName(spec.kind);
-  j["selectivity"] = Number(spec.selectivity);
-  j["apb"] = Number(spec.apb);
-  j["asb"] = Number(spec.asb);
-  j["wpb"] = band ? Json(nullptr) : Number(spec.wpb);
-  j["wsb"] = band ? Json(nullptr) : Number(spec.wsb);
-  j["bp"] = band ? Number(spec.bp) : Json(nullptr);
-  j["bs"] = band ? Number(spec.bs) : Json(nullptr);
-  j["w0"] = band ? Number(spec.w0) : Json(nullptr);
-  j["overallGain"] = Number(spec.overallGain);
-  Json slots = Json::array();
+  // The edges that do not apply to the kind are null.
+  auto edge = [&w](std::string_view key, bool present, double x) {
+    w.Key(key);
+    if (present) {
+      w.Number(x);
+    } else {
+      w.Null();
+    }
+  };
+  w.Key("kind").String(KindName(spec.kind));
+  w.Key("selectivity").Number(spec.selectivity);
+  w.Key("apb").Number(spec.apb);
+  w.Key("asb").Number(spec.asb);
+  edge("wpb", !band, spec.wpb);
+  edge("wsb", !band, spec.wsb);
+  edge("bp", band, spec.bp);
+  edge("bs", band, spec.bs);
+  edge("w0", band, spec.w0);
+  w.Key("overallGain").Number(spec.overallGain);
+  w.Key("slots").BeginArray();
   for (int slot = 0; slot < core::kSlotCount; ++slot) {
     const core::ApproxResult& r = state.results[slot];
     const bool has = core::SlotHasResult(state, slot);
-    Json s;
-    s["approximation"] = kSlotNames[slot];
-    s["hasResult"] = has;
-    s["excluded"] = !r.tooHigh && state.approxSkip[slot];
+    w.BeginObject();
+    w.Key("approximation").String(kSlotNames[slot]);
+    w.Key("hasResult").Bool(has);
+    w.Key("excluded").Bool(!r.tooHigh && state.approxSkip[slot]);
     // A slot too high reports the final order it would need.
-    s["order"] = (r.tooHigh && band) ? 2 * r.order : r.order;
-    Json poles = Json::array();
-    Json zeros = Json::array();
-    double gain = 0;
+    w.Key("order").Integer((r.tooHigh && band) ? 2 * r.order : r.order);
+    // A slot without a result lists no roots and a gain of 0.
     if (has) {
-      const approx::SlotRoots roots = approx::RootsOfSlot(state, slot);
-      for (auto p : roots.poles) poles.push_back(Point(p));
-      for (auto z : roots.zeros) zeros.push_back(Point(z));
-      gain = roots.gain;
+      approx::RootsOfSlot(state, slot, roots);
+    } else {
+      roots.poles.clear();
+      roots.zeros.clear();
+      roots.gain = 0;
     }
-    s["poles"] = std::move(poles);
-    s["zeros"] = std::move(zeros);
-    s["gain"] = Number(gain);
-    s["maxQ"] = Number(r.largestPoleQ);
-    slots.push_back(std::move(s));
+    w.Key("poles").BeginArray();
+    for (auto p : roots.poles) w.BeginArray().Number(p.real()).Number(p.imag()).EndArray();
+    w.EndArray();
+    w.Key("zeros").BeginArray();
+    for (auto z : roots.zeros) w.BeginArray().Number(z.real()).Number(z.imag()).EndArray();
+    w.EndArray();
+    w.Key("gain").Number(roots.gain);
+    w.Key("maxQ").Number(r.largestPoleQ);
+    w.EndObject();
   }
-  j["slots"] = std::move(slots);
-  return j;
+  w.EndArray();
+}
+
+void WriteResultMembers(JsonWriter& w, const core::DesignState& state) {
+  approx::SlotRoots roots;
+  WriteResultMembers(w, state, roots);
+}
+
+std::string ResultJson(const core::DesignState& state) {
+  std::string out;
+  JsonWriter w(out);
+  w.BeginObject();
+  WriteResultMembers(w, state);
+  w.EndObject();
+  return out;
 }
 
 std::string Real(double x) {
@@ -139,13 +157,23 @@ std::string ResultText(const core::DesignState& state, const approx::ResultsTabl
 }
 
 // One Calculate on a fresh design.  Returns the refusal's messages (empty on success).
+// `besselRoots`, when given, is the table already read by the caller; without `wantTable`
+// the outcome has no results table.
 std::vector<std::string> RunOne(core::DesignState& state, const CalcArgs& a, const CalcOptions& o,
-                                const std::filesystem::path& besselTable, approx::CalculateOutcome& outcome) {
+                                const std::filesystem::path& besselTable,
+                                const approx::BesselRootTable* besselRoots, bool wantTable,
+                                approx::CalculateOutcome& outcome) {
   core::ResetDesign(state);
   state.spec = core::FilterSpec{};
+  // Like the window, Calculate leaves the largest pole Q of a slot that comes out too high
+  // as the previous Calculate had it.  Here every Calculate is a design of its own: a batch
+  // line must not report the line before's Q, but what the same requirements give alone.
+  for (core::ApproxResult& r : state.results) r.largestPoleQ = 0;
   approx::CalculateRequest request;
   request.entries = EntriesFrom(a, o, state.frequencyUnit);
   request.besselTable = besselTable;
+  request.besselRoots = besselRoots;
+  request.buildTable = wantTable;
   outcome = approx::Calculate(state, request);
   std::vector<std::string> refused;
   const CalculateStatus s = outcome.status;
@@ -153,14 +181,13 @@ std::vector<std::string> RunOne(core::DesignState& state, const CalcArgs& a, con
       s == CalculateStatus::GainRefused) {
     for (const approx::Message& m : outcome.messages) refused.push_back(m.text);
   }
-  if (!outcome.showResults) outcome.table = approx::BuildResultsTable(state);
   return refused;
 }
 
 int RunSingle(const CalcArgs& a, const CalcOptions& o) {
   auto state = std::make_unique<core::DesignState>();
   approx::CalculateOutcome outcome;
-  const auto refused = RunOne(*state, a, o, approx::DefaultBesselRootTablePath(), outcome);
+  const auto refused = RunOne(*state, a, o, approx::DefaultBesselRootTablePath(), nullptr, !a.json, outcome);
   if (!refused.empty()) {
     for (const auto& m : refused) std::cerr << m << "\n";
     return 2;
@@ -175,70 +202,56 @@ int RunSingle(const CalcArgs& a, const CalcOptions& o) {
     }
   }
   if (a.json) {
-    std::cout << ResultJson(*state).dump() << "\n";
+    std::cout << ResultJson(*state) << "\n";
   } else {
+    if (!outcome.showResults) outcome.table = approx::BuildResultsTable(*state);
     std::cout << ResultText(*state, outcome.table);
   }
   return 0;
 }
 
-int RunBatch(const std::string& source) {
-  std::ifstream file;
-  std::istream* in = &std::cin;
-  if (source != "-") {
-    file.open(source);
-    if (!file) {
-      std::cerr << "Unable to open file " << source << ".\n";
-      return 2;
-    }
-    in = &file;
+// One worker of `calculate --batch`: the requirements options of a line and a design of
+// its own.
+class CalculateLine final : public BatchLine {
+ public:
+  CalculateLine(const std::filesystem::path& besselTable, const approx::BesselRootTable* besselRoots)
+      : besselTable_(besselTable), besselRoots_(besselRoots) {
+    app_.set_help_flag();
+    options_ = AddRequirementsOptions(app_, args_);
+    options_.kind->required();
   }
-  CLI::App lineApp{"one set of requirements of a batch", "calculate"};
-  lineApp.set_help_flag();
-  CalcArgs a;
-  const CalcOptions o = AddRequirementsOptions(lineApp, a);
-  o.kind->required();
 
-  auto state = std::make_unique<core::DesignState>();
-  const std::filesystem::path besselTable = approx::DefaultBesselRootTablePath();
-  std::string line;
-  std::string output;
-  int lineNumber = 0;
-  bool anyRefused = false;
-  while (std::getline(*in, line)) {
-    ++lineNumber;
-    const auto first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos || line[first] == '#') continue;
-    a = CalcArgs{};
-    Json result;
-    std::vector<std::string> refused;
-    try {
-      lineApp.parse(line, false);
-    } catch (const CLI::ParseError& e) {
-      refused.push_back(e.what());
-    }
+  CLI::App& Options() override { return app_; }
+  void Reset() override { args_ = CalcArgs{}; }
+  BatchRefusal Run(std::string& out) override {
+    approx::CalculateOutcome outcome;
+    BatchRefusal refused = RunOne(*state_, args_, options_, besselTable_, besselRoots_, false, outcome);
     if (refused.empty()) {
-      approx::CalculateOutcome outcome;
-      refused = RunOne(*state, a, o, besselTable, outcome);
-      if (refused.empty()) result = ResultJson(*state);
+      JsonWriter w(out);
+      w.BeginObject();
+      WriteResultMembers(w, *state_, roots_);
+      w.EndObject();
     }
-    if (!refused.empty()) {
-      anyRefused = true;
-      result = Json::object();
-      result["line"] = lineNumber;
-      result["error"] = refused.front();
-      result["messages"] = refused;
-      for (const auto& m : refused) std::cerr << "line " << lineNumber << ": " << m << "\n";
-    }
-    output += result.dump();
-    output += '\n';
-    if (output.size() > (1u << 16)) {
-      std::cout << output;
-      output.clear();
-    }
+    return refused;
   }
-  std::cout << output << std::flush;
-  return anyRefused ? 2 : 0;
+
+ private:
+  CLI::App app_{"one set of requirements of a batch", "calculate"};
+  CalcArgs args_;
+  CalcOptions options_;
+  std::unique_ptr<core::DesignState> state_ = std::make_unique<core::DesignState>();
+  approx::SlotRoots roots_;
+  const std::filesystem::path& besselTable_;
+  const approx::BesselRootTable* besselRoots_;
+};
+
+int RunCalculateBatch(const std::string& source) {
+  const std::filesystem::path besselTable = approx::DefaultBesselRootTablePath();
+  // The Bessel table is read once for the whole batch rather than once per line.  When it
+  // cannot be read now, every line tries again and is refused with the window's message.
+  auto besselRoots = std::make_unique<approx::BesselRootTable>();
+  if (!approx::ReadBesselRootTable(besselTable, *besselRoots)) besselRoots.reset();
+  return RunBatch(source, [&]() { return std::make_unique<CalculateLine>(besselTable, besselRoots.get()); });
 }
 
 int RunOpen(const std::string& path, bool json) {
@@ -250,21 +263,32 @@ int RunOpen(const std::string& path, bool json) {
   }
   approx::SummarizeSlots(*state);
   if (json) {
-    Json j = ResultJson(*state);
-    j["designStep"] = state->designStep;
+    std::string out;
+    JsonWriter w(out);
+    w.BeginObject();
+    WriteResultMembers(w, *state);
+    w.Key("designStep").Integer(state->designStep);
     if (state->stageCount > 0) {
-      Json list = Json::array();
+      w.Key("stages").BeginArray();
       for (int s = 1; s <= state->stageCount; ++s) {
         const core::Stage& st = state->stages[static_cast<std::size_t>(s)];
-        std::string type = st.name;
-        while (!type.empty() && type.back() == ' ') type.pop_back();
-        list.push_back(Json{{"type", type},           {"wp", Number(st.wp)}, {"Qp", Number(st.Qp)},
-                            {"wz", Number(st.wz)},     {"p", Number(st.p)},   {"To", Number(st.To)},
-                            {"flatness", Number(st.flatness)}, {"k", Number(st.k)}});
+        std::string_view type = st.name;
+        while (!type.empty() && type.back() == ' ') type.remove_suffix(1);
+        w.BeginObject();
+        w.Key("type").String(type);
+        w.Key("wp").Number(st.wp);
+        w.Key("Qp").Number(st.Qp);
+        w.Key("wz").Number(st.wz);
+        w.Key("p").Number(st.p);
+        w.Key("To").Number(st.To);
+        w.Key("flatness").Number(st.flatness);
+        w.Key("k").Number(st.k);
+        w.EndObject();
       }
-      j["stages"] = std::move(list);
+      w.EndArray();
     }
-    std::cout << j.dump() << "\n";
+    w.EndObject();
+    std::cout << out << "\n";
     return 0;
   }
   std::cout << "Design file " << path << ": design step " << state->designStep << ", "
@@ -297,7 +321,7 @@ void RegisterCalculate(CLI::App& app, CommandAction& action) {
   cmd->add_option("--save", args->save, "write the design file (.zd3) of the result, at the step after Next");
   cmd->callback([&action, args, options]() {
     action = [args, options]() {
-      if (!args->batch.empty()) return RunBatch(args->batch);
+      if (!args->batch.empty()) return RunCalculateBatch(args->batch);
       if (options->kind->count() == 0) {
         std::cerr << "KIND is required: lowpass, highpass, bandpass or bandstop.\n";
         return 2;

@@ -36,13 +36,17 @@ Message ArithmeticErrorMessage(ArithmeticError error) {
   return m;
 }
 
-ArithmeticGuard::ArithmeticGuard() {
+// Clearing and setting flags saves and reloads the whole x87 environment, which costs more
+// than many a design routine; testing them is cheap.  So the guard clears only when a watched
+// flag is up (inexact and underflow, nearly always up, are never asked about) and restores
+// only when the flags differ from the caller's.
+ArithmeticGuard::ArithmeticGuard() : callerFlags_(std::fetestexcept(FE_ALL_EXCEPT)) {
   std::fegetexceptflag(&saved_, FE_ALL_EXCEPT);
-  std::feclearexcept(FE_ALL_EXCEPT);
+  if (callerFlags_ & kWatched) std::feclearexcept(kWatched);
 }
 
 ArithmeticGuard::~ArithmeticGuard() {
-  std::fesetexceptflag(&saved_, FE_ALL_EXCEPT);
+  if (std::fetestexcept(FE_ALL_EXCEPT) != callerFlags_) std::fesetexceptflag(&saved_, FE_ALL_EXCEPT);
 }
 
 ArithmeticError ArithmeticGuard::Raised() const {
@@ -53,7 +57,36 @@ ArithmeticError ArithmeticGuard::Raised() const {
   return ArithmeticError::None;
 }
 
+namespace {
+
+bool Finite(double x) {
+  return std::isfinite(x);
+}
+
+// Whether every number NonFiniteIn looks at is finite: a first pass that asks nothing else,
+// without a branch per number.  It runs after every design routine, and nearly always
+// everything is finite.
+bool AllFinite(const core::DesignState& state, int slot) {
+  const core::ApproxResult& r = state.results[slot];
+  bool finite = Finite(r.realPoleNorm) & Finite(r.realPole) & Finite(r.secondRealPole) &
+                Finite(r.singleZero) & Finite(r.gain) & Finite(r.gainNorm) & Finite(r.largestPoleQ);
+  for (int k = 1; k <= core::kMaxEntries; ++k) {
+    const core::PolePair& pp = state.polePairs[slot][k];
+    const core::PoleRoot& pr = state.poleRoots[slot][k];
+    const core::ZeroPair& zp = state.zeroPairs[slot][k];
+    const core::ZeroRoot& zr = state.zeroRoots[slot][k];
+    finite &= Finite(pp.b1Norm) & Finite(pp.b0Norm) & Finite(pp.b1) & Finite(pp.b0) & Finite(pp.w0) &
+              Finite(pp.Q) & Finite(pr.sigmaNorm) & Finite(pr.omegaNorm) & Finite(pr.sigma) &
+              Finite(pr.omega) & Finite(zp.wz2Norm) & Finite(zp.wz2) & Finite(zr.wzNorm) & Finite(zr.wz);
+  }
+  return finite;
+}
+
+}  // namespace
+
 ArithmeticError NonFiniteIn(const core::DesignState& state, int slot) {
+  if (AllFinite(state, slot)) return ArithmeticError::None;
+  // The first culprit, in this order, decides the error.
   ArithmeticError found = ArithmeticError::None;
   auto check = [&found](double x) {
     if (found == ArithmeticError::None) found = Classify(x);

@@ -20,7 +20,7 @@ Message ArithmeticErrorMessage(ArithmeticError error);
 
 class ArithmeticGuard {
  public:
-  ArithmeticGuard();   // remembers the caller's flags and starts from clear flags
+  ArithmeticGuard();   // remembers the caller's flags and starts with the watched ones clear
   ~ArithmeticGuard();  // gives the caller its flags back
   ArithmeticGuard(const ArithmeticGuard&) = delete;
   ArithmeticGuard& operator=(const ArithmeticGuard&) = delete;
@@ -31,6 +31,7 @@ class ArithmeticGuard {
   ArithmeticError Raised() const;
 
  private:
+  int callerFlags_ = 0;
   std::fexcept_t saved_{};
 };
 

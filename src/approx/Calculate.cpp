@@ -27,7 +27,7 @@ Message ReinitializeQuestion() {
 
 namespace {
 
-bool RunPrototype(core::DesignState& state, int slot, const BesselRootTable* table) {
+bool RunPrototype(core::DesignState& state, int slot, const BesselRootTable& table) {
   switch (static_cast<Approximation>(slot)) {
     case Approximation::Butterworth:
       return DesignButterworth(state);
@@ -38,7 +38,7 @@ bool RunPrototype(core::DesignState& state, int slot, const BesselRootTable* tab
     case Approximation::Elliptic:
       return DesignElliptic(state);
     case Approximation::Bessel:
-      return DesignBessel(state, *table);
+      return DesignBessel(state, table);
   }
   return false;
 }
@@ -59,6 +59,11 @@ SlotStatus DesignSlot(core::DesignState& state, int slot, const std::filesystem:
     if (failure) *failure = BesselTableMissingMessage();
     return SlotStatus::Failed;
   }
+  return DesignSlot(state, slot, table, failure);
+}
+
+SlotStatus DesignSlot(core::DesignState& state, int slot, const BesselRootTable& besselRoots,
+                      Message* failure) {
   const core::FilterSpec specBefore = state.spec;
   auto fail = [&](ArithmeticError e) {
     // What the routine half wrote goes; the slot and the requirements are as before.
@@ -71,7 +76,7 @@ SlotStatus DesignSlot(core::DesignState& state, int slot, const std::filesystem:
   bool designed = false;
   {
     ArithmeticGuard guard;
-    designed = RunPrototype(state, slot, &table);
+    designed = RunPrototype(state, slot, besselRoots);
     if (const ArithmeticError e = ErrorAfter(guard, state, slot); e != ArithmeticError::None) return fail(e);
   }
   if (!designed) return SlotStatus::TooHigh;
@@ -116,7 +121,8 @@ CalculateOutcome Calculate(core::DesignState& state, const CalculateRequest& req
   for (int slot = 0; slot < core::kSlotCount; ++slot) {
     core::SetCurrentSlot(state, slot);
     Message failure;
-    const SlotStatus s = DesignSlot(state, slot, request.besselTable, &failure);
+    const SlotStatus s = request.besselRoots ? DesignSlot(state, slot, *request.besselRoots, &failure)
+                                             : DesignSlot(state, slot, request.besselTable, &failure);
     if (s == SlotStatus::Failed) {
       out.messages.push_back(failure);
       out.status = CalculateStatus::DesignFailed;
@@ -135,7 +141,7 @@ CalculateOutcome Calculate(core::DesignState& state, const CalculateRequest& req
   out.showResults = true;
   if (hooks.resultsReady) hooks.resultsReady();
   SummarizeSlots(state);
-  out.table = BuildResultsTable(state);
+  if (request.buildTable) out.table = BuildResultsTable(state);
 
   // Next, and the ideal-response axes, once some slot can be chosen.
   bool anyAvailable = false;

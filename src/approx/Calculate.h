@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "approx/BesselRootTable.h"
 #include "approx/Messages.h"
 #include "approx/ResultsTable.h"
 #include "approx/SpecEntry.h"
@@ -17,6 +18,12 @@ namespace tavrin::approx {
 struct CalculateRequest {
   SpecEntries entries;
   std::filesystem::path besselTable;  // BessRoot.dat, read afresh by every Calculate
+  // A table the caller has already read (a batch of many Calculates reads the file once);
+  // when null, the Bessel slot reads `besselTable` itself.
+  const BesselRootTable* besselRoots = nullptr;
+  // False when the caller shows no results table (a batch writes the roots as JSON): the
+  // outcome's table is then left empty.
+  bool buildTable = true;
 };
 
 // The window's parts of Calculate; every hook is optional.
@@ -65,6 +72,9 @@ CalculateOutcome Calculate(core::DesignState& state, const CalculateRequest& req
 // failure the message is returned and the slot is put back as it was.
 enum class SlotStatus { Designed, TooHigh, Failed };
 SlotStatus DesignSlot(core::DesignState& state, int slot, const std::filesystem::path& besselTable,
+                      Message* failure);
+// The same with the Bessel table already read; `besselRoots` is only read for the Bessel slot.
+SlotStatus DesignSlot(core::DesignState& state, int slot, const BesselRootTable& besselRoots,
                       Message* failure);
 
 }  // namespace tavrin::approx

@@ -6,6 +6,13 @@ namespace tavrin::approx {
 
 SlotRoots RootsOfSlot(const core::DesignState& state, int slot) {
   SlotRoots out;
+  RootsOfSlot(state, slot, out);
+  return out;
+}
+
+void RootsOfSlot(const core::DesignState& state, int slot, SlotRoots& out) {
+  out.poles.clear();
+  out.zeros.clear();
   const core::ApproxResult& r = state.results[slot];
   for (int k = 1; k <= r.polePairs; ++k) {
     const core::PoleRoot& p = state.poleRoots[slot][k];
@@ -22,7 +29,6 @@ SlotRoots RootsOfSlot(const core::DesignState& state, int slot) {
   // 0 - 0 is +0: a zero at the origin never reads as -0.
   if (r.hasSingleZero) out.zeros.emplace_back(r.singleZero == 0 ? 0.0 : -r.singleZero, 0.0);
   out.gain = TrueGainConstant(state, slot);
-  return out;
 }
 
 }  // namespace tavrin::approx

@@ -16,5 +16,8 @@ struct SlotRoots {
 };
 
 SlotRoots RootsOfSlot(const core::DesignState& state, int slot);
+// The same into `out`, whose storage is reused: for callers that list the roots of many
+// designs one after the other.
+void RootsOfSlot(const core::DesignState& state, int slot, SlotRoots& out);
 
 }  // namespace tavrin::approx

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cfloat>
 #include <cmath>
 #include <fstream>
+#include <vector>
 
 #include "ApproxTestSupport.h"
 #include "approx/ArithmeticGuard.h"
@@ -167,6 +169,31 @@ TEST(ArithmeticGuard, NamesTheErrorThatWasRaised) {
   st.polePairs[2][3].Q = std::nan("");
   EXPECT_EQ(NonFiniteIn(st, 2), ArithmeticError::InvalidOperation);
   EXPECT_EQ(NonFiniteIn(st, 1), ArithmeticError::None);
+  st.poleRoots[2][1].sigma = HUGE_VAL;  // entry 1 is looked at before the NaN of entry 3
+  EXPECT_EQ(NonFiniteIn(st, 2), ArithmeticError::Overflow);
+}
+
+TEST(ArithmeticGuard, TheCallersFlagsNeitherCountInsideNorGetLost) {
+  volatile double zero = 0, big = DBL_MAX;
+  volatile double x = 0;
+  std::feclearexcept(FE_ALL_EXCEPT);
+  x = 1 / zero;  // the caller's own division by zero, before the guard
+  {
+    ArithmeticGuard g;
+    EXPECT_EQ(g.Raised(), ArithmeticError::None);
+    x = big * 2;
+    EXPECT_EQ(g.Raised(), ArithmeticError::Overflow);
+  }
+  EXPECT_TRUE(std::fetestexcept(FE_DIVBYZERO));
+  EXPECT_FALSE(std::fetestexcept(FE_OVERFLOW));
+  std::feclearexcept(FE_ALL_EXCEPT);
+  {
+    ArithmeticGuard g;
+    x = 1 / zero;
+    EXPECT_EQ(g.Raised(), ArithmeticError::DivisionByZero);
+  }
+  EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0);
+  (void)x;
 }
 
 TEST(Calculate, MissingOrShortBesselTableStopsAfterTheEllipticSlot) {
@@ -188,6 +215,65 @@ TEST(Calculate, MissingOrShortBesselTableStopsAfterTheEllipticSlot) {
     EXPECT_EQ(run.state->results[4].order, 0);
   }
   std::filesystem::remove_all(dir);
+}
+
+TEST(Calculate, ATableReadOnceDesignsAsReadingTheFileDoes) {
+  // A batch reads the Bessel table once and hands it to every Calculate; the designs must be
+  // those of a Calculate that reads the file itself, to the last bit.
+  BesselRootTable table;
+  ASSERT_TRUE(ReadBesselRootTable(testing::BuiltBesselTable(), table));
+  const std::vector<SpecEntries> cases = {
+      Typical(),                                                     // Bessel too high
+      Entries(FilterKind::Lowpass, "3.0103", "20", "1000", "4000"),  // Bessel designed
+      Entries(FilterKind::Highpass, "0.7", "35", "3000", "1000"),
+      Forced(Entries(FilterKind::Bandpass, "1", "30", "500", "2000", "3000"), 8),
+      Entries(FilterKind::Bandstop, "0.2", "25", "2000", "400", "3000"),
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const testing::Run fromFile = Calc(cases[i]);
+    testing::Run given;
+    core::ResetDesign(*given.state);
+    CalculateRequest request;
+    request.entries = cases[i];
+    request.besselTable = "/nonexistent/BessRoot.dat";  // never read when a table is given
+    request.besselRoots = &table;
+    request.buildTable = false;
+    given.outcome = Calculate(*given.state, request);
+    ASSERT_EQ(given.outcome.status, fromFile.outcome.status) << i;
+    EXPECT_TRUE(given.outcome.table.cells[0][0].text.empty()) << i;  // no table asked for
+    for (int slot = 0; slot < core::kSlotCount; ++slot) {
+      const core::ApproxResult& a = fromFile.state->results[slot];
+      const core::ApproxResult& b = given.state->results[slot];
+      EXPECT_EQ(b.order, a.order) << i << " slot " << slot;
+      EXPECT_EQ(b.tooHigh, a.tooHigh) << i << " slot " << slot;
+      EXPECT_EQ(b.largestPoleQ, a.largestPoleQ) << i << " slot " << slot;
+      const SlotRoots ra = RootsOfSlot(*fromFile.state, slot);
+      const SlotRoots rb = RootsOfSlot(*given.state, slot);
+      EXPECT_EQ(rb.poles, ra.poles) << i << " slot " << slot;
+      EXPECT_EQ(rb.zeros, ra.zeros) << i << " slot " << slot;
+      EXPECT_EQ(rb.gain, ra.gain) << i << " slot " << slot;
+    }
+  }
+  EXPECT_FALSE(Calc(Entries(FilterKind::Lowpass, "3.0103", "20", "1000", "4000")).state->results[4].tooHigh);
+}
+
+TEST(Calculate, RootsIntoReusedStorageAreTheRootsOfTheSlot) {
+  // A batch lists roots into the same storage line after line: what a larger design left
+  // there must not show in a smaller one.
+  const testing::Run large =
+      Calc(Forced(Entries(FilterKind::Bandpass, "1", "30", "500", "2000", "3000"), 20));
+  const testing::Run small = Calc(Entries(FilterKind::Highpass, "0.7", "35", "3000", "1000"));
+  SlotRoots reused;
+  for (int slot = 0; slot < core::kSlotCount; ++slot) {
+    if (!core::SlotHasResult(*large.state, slot) || !core::SlotHasResult(*small.state, slot)) continue;
+    RootsOfSlot(*large.state, slot, reused);
+    ASSERT_FALSE(reused.zeros.empty()) << slot;
+    RootsOfSlot(*small.state, slot, reused);
+    const SlotRoots fresh = RootsOfSlot(*small.state, slot);
+    EXPECT_EQ(reused.poles, fresh.poles) << slot;
+    EXPECT_EQ(reused.zeros, fresh.zeros) << slot;
+    EXPECT_EQ(reused.gain, fresh.gain) << slot;
+  }
 }
 
 TEST(Calculate, GainOutOfRangeKeepsTheResults) {

@@ -37,6 +37,38 @@ set -e
 sed -n 3p "$work/out" | jq -e '.error | length > 0' >/dev/null || fail "unknown kind refused"
 grep -q "^line 1: Maximum order is 20.$" "$work/err" || fail "message on standard error"
 
+# Every line is a design of its own and reads as the same options typed after the command:
+# whatever the line before designed (line 2's Bessel slot is too high after line 1 designed
+# one, and must not report line 1's pole Q), quoted or tab-separated, with a CR LF ending.
+{
+  printf 'lowpass --apb 3.0103 --asb 20 --pass 1 --stop 4\n'
+  printf 'lowpass --asb 60 --stop 1.2\n'
+  printf 'highpass\t--apb "0.7"   --asb \04735\047 --pass 3 --stop 1\n'
+  printf 'bandstop --unit rad/s --pass 2000 --stop 1000 --center 5000\r\n'
+} >"$work/alone.txt"
+"$cli" calculate --batch "$work/alone.txt" >"$work/out"
+[ "$(sed -n 1p "$work/out" | jq -c '[.slots[4].hasResult, .slots[4].maxQ > 0]')" = "[true,true]" ] || fail "Bessel designed on line 1"
+[ "$(sed -n 2p "$work/out" | jq -c '[.slots[4].order, .slots[4].maxQ]')" = "[21,0]" ] || fail "no pole Q left from line 1"
+alone() {
+  local n="$1"
+  shift
+  [ "$(sed -n "${n}p" "$work/out")" = "$("$cli" calculate "$@" --json)" ] || fail "line $n differs from: calculate $*"
+}
+alone 1 lowpass --apb 3.0103 --asb 20 --pass 1 --stop 4
+alone 2 lowpass --asb 60 --stop 1.2
+alone 3 highpass --apb 0.7 --asb 35 --pass 3 --stop 1
+alone 4 bandstop --unit rad/s --pass 2000 --stop 1000 --center 5000
+
+# Bytes that are not UTF-8 in a refused line's message become U+FFFD; the batch goes on.
+set +e
+printf 'lowpass --bogus \xff\nlowpass\n' | "$cli" calculate --batch - >"$work/out" 2>"$work/err"
+rc=$?
+set -e
+[ "$rc" -eq 2 ] || fail "refused line: exit status 2, got $rc"
+[ "$(sed -n 1p "$work/out" | jq -r '.error')" = "$(printf 'The following arguments were not expected: \xef\xbf\xbd --bogus')" ] ||
+  fail "replacement character in the message"
+[ "$(sed -n 2p "$work/out" | jq -r '.kind')" = lowpass ] || fail "the line after it still designed"
+
 # Bulk: two thousand mixed requirement sets in one run.
 kinds=(lowpass highpass bandpass bandstop)
 for i in $(seq 0 1999); do
@@ -51,4 +83,14 @@ done >"$work/bulk.txt"
 "$cli" calculate --batch "$work/bulk.txt" >"$work/out"
 [ "$(wc -l <"$work/out")" -eq 2000 ] || fail "2000 results"
 [ "$(jq -s 'map(select(.error)) | length' "$work/out")" -eq 0 ] || fail "no bulk line refused"
+# The lines run on every core; the output is the same, in input order, however many threads.
+for threads in 1 3; do
+  TAVRIN_BATCH_THREADS=$threads "$cli" calculate --batch "$work/bulk.txt" >"$work/out.$threads"
+  cmp -s "$work/out" "$work/out.$threads" || fail "output with $threads thread(s) differs"
+done
+for n in 1 2 3 4 1001 1999 2000; do
+  # shellcheck disable=SC2046  # the line's options, split at blanks
+  [ "$(sed -n "${n}p" "$work/out")" = "$("$cli" calculate $(sed -n "${n}p" "$work/bulk.txt") --json)" ] ||
+    fail "bulk line $n differs from the single command"
+done
 echo "cli calculate --batch: ok"
