@@ -10,6 +10,7 @@ void RegisterCommands(CLI::App& app, CommandAction& action) {
   RegisterResponse(app, action);
   RegisterStages(app, action);
   RegisterUser(app, action);
+  RegisterDesign(app, action);
 }
 
 }  // namespace tavrin::cli

@@ -19,5 +19,6 @@ void RegisterCircuit(CLI::App& app, CommandAction& action);    // CmdCircuit.cpp
 void RegisterResponse(CLI::App& app, CommandAction& action);   // CmdResponse.cpp
 void RegisterStages(CLI::App& app, CommandAction& action);     // CmdStages.cpp
 void RegisterUser(CLI::App& app, CommandAction& action);       // CmdUser.cpp
+void RegisterDesign(CLI::App& app, CommandAction& action);     // CmdDesign.cpp
 
 }  // namespace tavrin::cli

@@ -80,26 +80,41 @@ std::optional<int> SlotOf(const std::string& text) {
 }
 
 void ReportUnknownApproximation(const std::string& text) {
-  std::cerr << "Unknown approximation \"" << text
-            << "\": use Butterworth, Chebyshev, \"Inverse Chebyshev\", Elliptic, Bessel or 0..4.\n";
+  std::cerr << UnknownApproximationText(text) << "\n";
 }
 
-std::unique_ptr<core::DesignState> CalculateForSlot(const CalcArgs& a, const CalcOptions& o, int slot) {
+std::unique_ptr<core::DesignState> CalculateForSlot(const CalcArgs& a, const CalcOptions& o, int slot,
+                                                    std::vector<std::string>& messages,
+                                                    const approx::BesselRootTable* besselRoots) {
   auto state = std::make_unique<core::DesignState>();
   approx::CalculateRequest request;
   request.entries = EntriesFrom(a, o, state->frequencyUnit);
   request.besselTable = approx::DefaultBesselRootTablePath();
+  request.besselRoots = besselRoots;
+  request.buildTable = false;
   const approx::CalculateOutcome out = approx::Calculate(*state, request, response::ResponseHooks());
   if (out.status != approx::CalculateStatus::Completed) {
-    for (const approx::Message& m : out.messages) std::cerr << m.text << "\n";
-    if (out.messages.empty()) std::cerr << "No approximation has a result for these requirements.\n";
+    for (const approx::Message& m : out.messages) messages.push_back(m.text);
+    if (out.messages.empty()) messages.emplace_back("No approximation has a result for these requirements.");
     return nullptr;
   }
   if (!core::SlotHasResult(*state, slot)) {
-    std::cerr << kSlotNames[slot] << " has no result for these requirements.\n";
+    messages.push_back(std::string(kSlotNames[slot]) + " has no result for these requirements.");
     return nullptr;
   }
   return state;
+}
+
+std::unique_ptr<core::DesignState> CalculateForSlot(const CalcArgs& a, const CalcOptions& o, int slot) {
+  std::vector<std::string> messages;
+  auto state = CalculateForSlot(a, o, slot, messages, nullptr);
+  for (const std::string& m : messages) std::cerr << m << "\n";
+  return state;
+}
+
+std::string UnknownApproximationText(const std::string& text) {
+  return "Unknown approximation \"" + text +
+         "\": use Butterworth, Chebyshev, \"Inverse Chebyshev\", Elliptic, Bessel or 0..4.";
 }
 
 }  // namespace tavrin::cli

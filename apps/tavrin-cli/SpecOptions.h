@@ -7,7 +7,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "approx/BesselRootTable.h"
 #include "approx/SpecEntry.h"
 #include "core/DesignState.h"
 
@@ -52,5 +54,11 @@ void ReportUnknownApproximation(const std::string& text);
 // Calculate with the response steps, then check that `slot` has a result.  On refusal the
 // messages are on standard error and the result is null.
 std::unique_ptr<core::DesignState> CalculateForSlot(const CalcArgs& a, const CalcOptions& o, int slot);
+// The same with the messages handed back instead of printed, and a Bessel table already
+// read (or null: read the file).
+std::unique_ptr<core::DesignState> CalculateForSlot(const CalcArgs& a, const CalcOptions& o, int slot,
+                                                    std::vector<std::string>& messages,
+                                                    const approx::BesselRootTable* besselRoots);
+std::string UnknownApproximationText(const std::string& text);
 
 }  // namespace tavrin::cli
