@@ -20,6 +20,7 @@
 #include "circuits/Catalogue.h"
 #include "circuits/DesignStage.h"
 #include "circuits/GainDistribution.h"
+#include "circuits/Inventory.h"
 #include "circuits/Ratings.h"
 #include "circuits/StandardValues.h"
 #include "stages/Cascading.h"
@@ -266,6 +267,37 @@ TEST(BuiltFilter, AUserAssignedResistorSurvivesRecalculationAndSubstitution) {
   // The analysis, and so the gain, sees the user's value.
   const analysis::StagePolynomials built = Built(*st, s);
   EXPECT_NEAR(cr.CircuitGain, built.K, 1e-9 * built.K);
+}
+
+TEST(BuiltFilter, WithTheResistorInventoryOnlyStockedValuesAreSubstituted) {
+  for (int strategy : {1, 2}) {
+    auto st = Cascaded(Entries(FilterKind::Lowpass, "0.5", "60", "1000", "2000"), 3);
+    ASSERT_TRUE(st);
+    // Half the E96 values are out of stock: every other one, in every decade.
+    circuits::SetDefaultInventory(st->inventory);
+    for (int decade = 0; decade < circuits::kResistorDecades; ++decade)
+      for (int index = 1; index < 96; index += 2)
+        circuits::SetInStock(st->inventory, circuits::InventoryBlock::E96, decade, index, false);
+    st->useResInventory = true;
+    circuits::FilterBuildOptions o;
+    o.standardR = true;
+    o.strategy = strategy;
+    ASSERT_FALSE(circuits::BuildFilter(*st, o).has_value());
+    int checked = 0;
+    for (int s = 1; s <= st->stageCount; ++s) {
+      const core::CircuitRecord& cr = st->circuits[At(s)];
+      for (int i = 1; i <= cr.ResistorCount; ++i) {
+        const double v = cr.R[At(i)].Value;
+        if (!(v > 0)) continue;
+        ++checked;
+        EXPECT_TRUE(circuits::ResistorInStock(st->inventory, 1, v))
+            << "strategy " << strategy << " stage " << s << " R" << i << " " << v;
+        // The value taken is a neighbour in stock: never further than two series steps.
+        EXPECT_LT(std::abs(std::log(v / cr.R[At(i)].PreStandardValue)), std::log(1.025 * 1.025 * 1.025));
+      }
+    }
+    EXPECT_GT(checked, 5);
+  }
 }
 
 // Two to four second-order lowpass stages of a hand-made cascade, every To = 1.
