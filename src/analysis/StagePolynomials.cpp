@@ -56,6 +56,21 @@ StagePolynomialsT<T> Assemble(const WorkingVectorsT<T>& v, int stageType, int ci
   }
   if (lowpass) a[0] = b[0];             // unity gain at DC before K
   if (bandpass && !cubic) a[1] = b[1];  // unity gain at the pole frequency before K
+  // Terms a second-order circuit's numerator has beyond its type's own (a Berka-Herpy
+  // loop whose two input paths no longer cancel), relative to that term: K stays the
+  // gain in the passband.
+  if (!cubic && !notch && !first) {
+    if (lowpass) {
+      a[1] = a[0] * eq.num[1];
+      a[2] = a[0] * eq.num[2];
+    } else if (bandpass) {
+      a[0] = a[1] * eq.num[0];
+      a[2] = a[1] * eq.num[2];
+    } else {
+      a[0] = eq.num[0];
+      a[1] = eq.num[1];
+    }
+  }
   a[3] = T((cubic && stageType != core::ptSLP && stageType != core::ptSBP) ? 1 : 0);
   b[3] = T(cubic ? 1 : 0);
   p.K = eq.gain;

@@ -23,8 +23,9 @@ struct StagePolynomialsT {
 using StagePolynomials = StagePolynomialsT<double>;
 
 // After assembly both polynomials are monic in their highest term, or carry the standard
-// numerator of their type (b0 for lowpass, s^2 for highpass, b1 s for bandpass), so K is
-// the passband gain.  A circuit outside the catalogue gives all zeros.
+// numerator of their type (b0 for lowpass, s^2 for highpass, b1 s for bandpass) with any
+// further terms the circuit's values give it scaled alike, so K is the passband gain.  A
+// circuit outside the catalogue gives all zeros.
 StagePolynomials BuildStagePolynomials(const WorkingVectors& v, int stageType, int circuitNumber);
 StagePolynomialsT<Dual> BuildStagePolynomials(const WorkingVectorsT<Dual>& v, int stageType,
                                               int circuitNumber);

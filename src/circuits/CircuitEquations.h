@@ -19,11 +19,20 @@ namespace tavrin::circuits {
 template <typename T>
 using Vectors = analysis::WorkingVectorsT<T>;
 
+// The equations hold for any positive component values: they are the circuit's own
+// transfer function, not the design's simplification of it, so a stage built with
+// standard, adjusted or user-typed values is analysed as built.
 template <typename T>
 struct CircuitEquations {
   std::array<T, 3> den{};  // denominator index 0, 1 (, 2 for the cubic circuits)
-  std::array<T, 3> num{};  // numerator index 0, 1 (, 2) where the circuit has them
-  T gain{};                // K
+  // Numerator index 0, 1 (, 2) of the notch and cubic circuits, in the circuit's form.
+  // A second-order lowpass, highpass or bandpass circuit has a numerator of one term
+  // (s^0, s^2, s^1), and here any further terms its values give it, each divided by that
+  // one term's coefficient: N(s)/N(0) = 1 + num[1] s + num[2] s^2 for a lowpass,
+  // s^2 + num[1] s + num[0] for a highpass, num[2] s^2 + s + num[0] for a bandpass; zero
+  // where the circuit has none.
+  std::array<T, 3> num{};
+  T gain{};  // K
 };
 
 // Monic: s^2 + b1 s + b0 (first order: s + w), index i is the coefficient of s^i.

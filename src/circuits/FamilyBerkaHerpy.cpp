@@ -19,26 +19,48 @@ using enum Order;
 using enum Output;
 using namespace core;
 
-// SLP12 and SHP09 are one network and share its equations.
-constexpr auto kBhLoop = []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
+// SLP12 and SHP09 are one network, their loop one denominator.
+template <class T>
+void BhLoop(const Vectors<T>& v, CircuitEquations<T>& e) {
   [[maybe_unused]] const auto& [R, G, C, S] = v;
-  CircuitEquations<T> e;
   e.den[0] = R[5] * R[7] * R[9] * C[1] * C[2] / R[6];
   e.den[1] = R[5] * R[7] * R[9] * C[1] / (R[6] * R[8]);
   e.gain = T(1);
-  return e;
-};
+}
+
+// The notch members' loop (SLPN09, SHPN08; SN08 names its resistors one higher).
+template <class T>
+void BhNotchLoop(const Vectors<T>& v, CircuitEquations<T>& e) {
+  [[maybe_unused]] const auto& [R, G, C, S] = v;
+  e.den[0] = R[5] * R[7] * R[8] * C[1] * C[2] / R[9];
+  e.den[1] = R[5] * R[7] * R[8] * C[1] / R[6] / R[9];
+}
 
 constexpr AnalysisEntry kAnalysis[] = {
-    // SLP12.  Exact while R1 R6 = R2 R5 (the design makes R1..R7 all R0); otherwise
-    // the built circuit has a numerator s-term that a lowpass stage does not model.
+    // SLP12.  The input reaches the loop twice, through the divider R1/R2 and directly at
+    // the second amplifier; the two meet in the numerator as an s-term
+    // C1 R9 (R1 R6 - R2 R5) / (R6 (R1 + R2)) relative to the DC term, which the design
+    // cancels with R1 R6 = R2 R5 and standard or user values bring back.
     MakeEntry(ptSLP, 12, TimeConstant, Quadratic, NonInverting,
-              kBhLoop),
-    // SHP09.  Exact while R1 R5 (R7 + R8) + R2 R5 R7 = R2 R6 R8, which the design
-    // (R2 = 2 R0, R7 = Qd R0 / 3, R8 = Qd R0) satisfies; otherwise the built circuit has a
-    // numerator s-term that a highpass stage does not model.
+              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
+                [[maybe_unused]] const auto& [R, G, C, S] = v;
+                CircuitEquations<T> e;
+                BhLoop(v, e);
+                e.num[1] = C[1] * R[9] * (R[1] * R[6] - R[2] * R[5]) / (R[6] * (R[1] + R[2]));
+                return e;
+              }),
+    // SHP09.  As SLP12, the two input paths leave an s-term, relative to the s^2 term
+    // (R5 R7 (R1 + R2) + R8 (R1 R5 - R2 R6)) / (C2 R5 R7 R8 (R1 + R2)); the design's
+    // R1 R5 (R7 + R8) + R2 R5 R7 = R2 R6 R8 (R2 = 2 R0, R7 = Qd R0 / 3, R8 = Qd R0) cancels it.
     MakeEntry(ptSHP, 9, TimeConstant, Quadratic, NonInverting,
-              kBhLoop),
+              []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
+                [[maybe_unused]] const auto& [R, G, C, S] = v;
+                CircuitEquations<T> e;
+                BhLoop(v, e);
+                e.num[1] = (R[5] * R[7] * (R[1] + R[2]) + R[8] * (R[1] * R[5] - R[2] * R[6])) /
+                           (C[2] * R[5] * R[7] * R[8] * (R[1] + R[2]));
+                return e;
+              }),
     // SBP12.  The input reaches the output through XA1 (non-inverting, via R6/R7) and
     // the lossy integrator XA3 (inverting), so at the centre frequency the output is in
     // antiphase with the input: the circuit inverts.
@@ -51,35 +73,42 @@ constexpr AnalysisEntry kAnalysis[] = {
                 e.gain = R[3] * R[7] * (R[4] + R[5]) / (R[1] * R[4] * (R[6] + R[7]));
                 return e;
               }),
-    // SLPN09.  The zero pair is taken without its s-term, exact while
-    // R1 (R3 R6 R9 + R4 R5 R8 + R4 R6 R8 + R4 R6 R9) + R2 R4 R5 R8 = R2 R3 R6 R8, the
-    // condition for a true notch that the design meets.
+    // SLPN09.  The zero pair's s-term (tau1 of the numerator) is what the notch depth
+    // rests on: zero under the design's condition
+    // R1 (R3 R6 R9 + R4 R5 R8 + R4 R6 R8 + R4 R6 R9) + R2 R4 R5 R8 = R2 R3 R6 R8, small and
+    // of either sign once values are rounded.
     MakeEntry(ptSLPN, 9, TimeConstant, Quadratic, NonInverting,
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
                 [[maybe_unused]] const auto& [R, G, C, S] = v;
                 CircuitEquations<T> e;
-                e.den[0] = R[5] * R[7] * R[8] * C[1] * C[2] / R[9];
-                e.den[1] = R[5] * R[7] * R[8] * C[1] / R[6] / R[9];
+                BhNotchLoop(v, e);
                 e.num[0] = R[4] * R[5] * R[7] * R[8] * C[1] * C[2] / (R[9] * (R[3] + R[4]));
+                e.num[1] = C[1] * R[7] *
+                           (R[1] * R[6] * R[9] * (R[3] + R[4]) + R[4] * R[5] * R[8] * (R[1] + R[2]) +
+                            R[6] * R[8] * (R[1] * R[4] - R[2] * R[3])) /
+                           (R[6] * R[9] * (R[1] + R[2]) * (R[3] + R[4]));
                 e.gain = R[4] / (R[3] + R[4]);
                 return e;
               }),
-    // SHPN08.  The zero pair is taken without its s-term, exact while
+    // SHPN08.  As SLPN09; the design's condition for a true notch is
     // R1 (R3 R5 R8 + R3 R6 R8 + R4 R5 R8 + R4 R6 R8 + R4 R6 R9) + R2 R5 R8 (R3 + R4)
-    // = R2 R3 R6 R9, the condition for a true notch that the design meets.
+    // = R2 R3 R6 R9.
     MakeEntry(ptSHPN, 8, TimeConstant, Quadratic, NonInverting,
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
                 [[maybe_unused]] const auto& [R, G, C, S] = v;
                 CircuitEquations<T> e;
-                e.den[0] = R[5] * R[7] * R[8] * C[1] * C[2] / R[9];
-                e.den[1] = R[5] * R[7] * R[8] * C[1] / R[6] / R[9];
+                BhNotchLoop(v, e);
                 e.num[0] = R[5] * R[7] * R[8] * C[1] * C[2] * (R[3] + R[4]) / R[4] / R[9];
+                e.num[1] = C[1] * R[7] *
+                           (R[5] * R[8] * (R[1] + R[2]) * (R[3] + R[4]) + R[1] * R[6] * R[8] * (R[3] + R[4]) +
+                            R[6] * R[9] * (R[1] * R[4] - R[2] * R[3])) /
+                           (R[4] * R[6] * R[9] * (R[1] + R[2]));
                 e.gain = T(1);
                 return e;
               }),
-    // SN08.  Exact for a true notch at wz = wp: R2/R3 = R4/R5 (this K then equals
-    // the built circuit's R5/(R4+R5)) and R8 = (R2/R3) R9 (R6 + R7)/R6 (no s-term in the
-    // zero pair).
+    // SN08.  The input divider R4/R5 sets the high-frequency gain R5/(R4 + R5); the
+    // design's R2/R3 = R4/R5 puts the zero on the pole and R8 = (R2/R3) R9 (R6 + R7)/R6
+    // takes the s-term out of the zero pair.
     MakeEntry(ptSN, 8, TimeConstant, Quadratic, NonInverting,
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
                 [[maybe_unused]] const auto& [R, G, C, S] = v;
@@ -88,7 +117,11 @@ constexpr AnalysisEntry kAnalysis[] = {
                 e.den[1] = R[6] * R[8] * R[10] * C[1] / R[9] / R[7];
                 e.num[0] =
                     R[5] * R[6] * R[8] * R[10] * C[1] * C[2] * (R[2] + R[3]) / (R[3] * R[7] * (R[4] + R[5]));
-                e.gain = R[3] / (R[2] + R[3]);
+                e.num[1] = -C[1] * R[10] *
+                           (R[2] * R[7] * R[9] * (R[4] + R[5]) +
+                            R[6] * (R[2] + R[3]) * (R[4] * R[9] - R[5] * R[8])) /
+                           (R[3] * R[7] * R[9] * (R[4] + R[5]));
+                e.gain = R[5] / (R[4] + R[5]);
                 return e;
               }),
 };

@@ -17,38 +17,44 @@ using enum Order;
 using enum Output;
 using namespace core;
 
-// SLPN06, SHPN05 and SN05 are one network and share its equations.
+// SLPN06, SHPN05 and SN05 are one network and share its equations.  The fourth amplifier
+// sums the highpass node (via R8) and the lowpass node (via R7), never the bandpass node,
+// so the zero pair has no s-term whatever the values.  Its weights do not involve the
+// ratio R6/R5 of the loop's lowpass feedback: the zero's tau2 is R1 R2 R7 C1 C2 / R8 and
+// the high-frequency gain R4 R9 (R5 + R6) / (R5 R8 (R3 + R4)).
 constexpr auto kKhnNotchNonInvertingInput = []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
   [[maybe_unused]] const auto& [R, G, C, S] = v;
   CircuitEquations<T> e;
   e.den[0] = R[1] * R[2] * R[5] * C[1] * C[2] / R[6];
   e.den[1] = R[2] * R[3] * C[2] * (R[5] + R[6]) / (R[6] * (R[3] + R[4]));
-  e.num[0] = R[1] * R[2] * R[5] * R[7] * C[1] * C[2] / R[6] / R[8];
-  e.gain = R[4] * R[9] * (R[5] + R[6]) / (R[6] * R[8] * (R[3] + R[4]));
+  e.num[0] = R[1] * R[2] * R[7] * C[1] * C[2] / R[8];
+  e.gain = R[4] * R[9] * (R[5] + R[6]) / (R[5] * R[8] * (R[3] + R[4]));
   return e;
 };
 
-// SLPN07, SHPN06 and SN06 are one network and share its equations.
+// SLPN07, SHPN06 and SN06 are one network and share its equations.  As above, the output
+// summer takes the highpass node (R9) and the lowpass node (R8) only: the zero is
+// R9 / (R1 R2 R8 C1 C2) and the high-frequency gain R6 R10 / (R3 R9) for any values.
 constexpr auto kKhnNotchInvertingInput = []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
   [[maybe_unused]] const auto& [R, G, C, S] = v;
   CircuitEquations<T> e;
   e.den[0] = R[6] / (R[1] * R[2] * R[5] * C[1] * C[2]);
   e.den[1] = (1 + R[6] / R[5] + R[6] / R[3]) / (1 + R[7] / R[4]) / (R[1] * C[1]);
-  e.num[0] = R[6] * R[9] / (R[1] * R[2] * R[5] * R[8] * C[1] * C[2]);
-  e.gain = R[5] * R[10] / R[9] / R[3];
+  e.num[0] = R[9] / (R[1] * R[2] * R[8] * C[1] * C[2]);
+  e.gain = R[6] * R[10] / (R[3] * R[9]);
   return e;
 };
 
 constexpr AnalysisEntry kAnalysis[] = {
-    // SLP08.  Exact while R5 = R6 (the design makes both R0): the lowpass output is
-    // weighted R6/(R5+R6) at the summer, the gain below is written with R5.
+    // SLP08.  The lowpass output is fed back to the summer through R5 against R6 from
+    // the summer's own output, so the DC gain is R4 (R5 + R6) / (R6 (R3 + R4)).
     MakeEntry(ptSLP, 8, TimeConstant, Quadratic, NonInverting,
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
                 [[maybe_unused]] const auto& [R, G, C, S] = v;
                 CircuitEquations<T> e;
                 e.den[0] = R[1] * R[2] * R[5] * C[1] * C[2] / R[6];
                 e.den[1] = R[2] * C[2] * (R[5] + R[6]) * R[3] / R[6] / (R[3] + R[4]);
-                e.gain = (R[5] + R[6]) * R[4] / R[5] / (R[3] + R[4]);
+                e.gain = R[4] * (R[5] + R[6]) / (R[6] * (R[3] + R[4]));
                 return e;
               }),
     // SLP09
@@ -101,24 +107,22 @@ constexpr AnalysisEntry kAnalysis[] = {
                 e.gain = R[6] * (1 + R[7] / R[4]) / R[3] / (1 + R[6] / R[5] + R[6] / R[3]);
                 return e;
               }),
-    // SLPN06.  Exact while R5 = R6 (the design makes both R0): K and the zero are
-    // written with the ratio R6/R5 that only the denominator has.
+    // SLPN06
     MakeEntry(ptSLPN, 6, TimeConstant, Quadratic, Inverting,
               kKhnNotchNonInvertingInput),
-    // SLPN07.  Exact while R5 = R6 (the design makes R1..R6 all R0): the high-frequency
-    // gain of the built circuit is R6 R10/(R3 R9), K below is written with R5.
+    // SLPN07
     MakeEntry(ptSLPN, 7, Monic, Quadratic, NonInverting,
               kKhnNotchInvertingInput),
-    // SHPN05.  Exact while R5 = R6, as SLPN06.
+    // SHPN05
     MakeEntry(ptSHPN, 5, TimeConstant, Quadratic, Inverting,
               kKhnNotchNonInvertingInput),
-    // SHPN06.  Exact while R5 = R6, as SLPN07.
+    // SHPN06
     MakeEntry(ptSHPN, 6, Monic, Quadratic, NonInverting,
               kKhnNotchInvertingInput),
-    // SN05.  Exact while R5 = R6, as SLPN06.
+    // SN05
     MakeEntry(ptSN, 5, TimeConstant, Quadratic, Inverting,
               kKhnNotchNonInvertingInput),
-    // SN06.  Exact while R5 = R6, as SLPN07.
+    // SN06
     MakeEntry(ptSN, 6, Monic, Quadratic, NonInverting,
               kKhnNotchInvertingInput),
 };

@@ -19,20 +19,21 @@ using enum Output;
 using namespace core;
 
 constexpr AnalysisEntry kAnalysis[] = {
-    // SLPN02.  The zero pair and K are exact while the zero pair has no s-term,
-    // R4 R5 / (R3 (R4 + R5)) = C2 (R1 + R2) / (R1 C1 + C3 (R1 + R2)) (the design's notch
-    // condition); index 1 itself is exact for any values and measures the notch depth.
+    // SLPN02.  The divider at the amplifier's non-inverting input (R3 from the input, R4
+    // to ground, R5 from the output) enters as x = G3 / (G4 + G5) = R4 R5 / (R3 (R4 + R5)),
+    // which takes C3's share out of the zero pair's s^2 and s terms.  The design's notch
+    // condition x = C2 (R1 + R2) / (R1 C1 + C3 (R1 + R2)) makes the s-term (index 1, the
+    // notch depth) vanish.
     MakeEntry(ptSLPN, 2, TimeConstant, Quadratic, NonInverting,
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
                 [[maybe_unused]] const auto& [R, G, C, S] = v;
                 CircuitEquations<T> e;
+                const T x = R[4] * R[5] / (R[3] * (R[4] + R[5]));
                 e.den[0] = R[1] * R[2] * C[1] * (C[2] + C[3]);
                 e.den[1] = (C[2] + C[3]) * (R[1] + R[2]) - R[1] * R[5] * C[1] * (R[3] + R[4]) / R[3] / R[4];
-                e.num[0] = R[1] * R[1] * R[2] * C[1] * C[1] * C[2] / (R[1] * C[1] + C[3] * (R[1] + R[2]));
-                e.num[1] = C[2] * (R[1] + R[2]) -
-                           (R[1] * C[1] + C[3] * (R[1] + R[2])) * R[4] * R[5] / R[3] / (R[4] + R[5]);
-                e.gain =
-                    (1 + R[5] / R[4]) / ((1 + C[3] * (R[1] + R[2]) / R[1] / C[1]) * (C[2] + C[3]) / C[2]);
+                e.num[0] = R[1] * R[2] * C[1] * (C[2] - C[3] * x);
+                e.num[1] = C[2] * (R[1] + R[2]) - (R[1] * C[1] + C[3] * (R[1] + R[2])) * x;
+                e.gain = ((1 + R[5] / R[4]) * C[2] - C[3] * R[5] / R[3]) / (C[2] + C[3]);
                 return e;
               }),
     // SHPN02

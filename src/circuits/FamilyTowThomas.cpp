@@ -19,22 +19,24 @@ using enum Output;
 using namespace core;
 
 constexpr AnalysisEntry kAnalysis[] = {
-    // SLP10.  Exact while R5 = R6: the unity inverter (R5/R6) is taken as exactly -1.
+    // SLP10.  The inverter's gain -R5/R6 (R6 from the lowpass output, R5 its feedback)
+    // scales the loop, so it enters wp^2 and, at DC, the gain.
     MakeEntry(ptSLP, 10, Monic, Quadratic, NonInverting,
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
                 [[maybe_unused]] const auto& [R, G, C, S] = v;
                 CircuitEquations<T> e;
-                e.den[0] = 1 / (R[1] * R[2] * C[1] * C[2]);
+                e.den[0] = R[5] / (R[1] * R[2] * R[6] * C[1] * C[2]);
                 e.den[1] = 1 / (R[4] * C[1]);
-                e.gain = R[1] / R[3];
+                e.gain = R[1] * R[6] / (R[3] * R[5]);
                 return e;
               }),
-    // SBP10.  Exact while R5 = R6: the unity inverter (R6/R5) is taken as exactly -1.
+    // SBP10.  Here the inverter is R5 in, R6 feedback: its gain -R6/R5 scales wp^2 only;
+    // the centre gain stays R4/R3.
     MakeEntry(ptSBP, 10, Monic, Quadratic, Inverting,
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
                 [[maybe_unused]] const auto& [R, G, C, S] = v;
                 CircuitEquations<T> e;
-                e.den[0] = 1 / (R[1] * R[2] * C[1] * C[2]);
+                e.den[0] = R[6] / (R[1] * R[2] * R[5] * C[1] * C[2]);
                 e.den[1] = 1 / (R[4] * C[1]);
                 e.gain = R[4] / R[3];
                 return e;

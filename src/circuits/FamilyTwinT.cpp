@@ -104,9 +104,10 @@ constexpr AnalysisEntry kAnalysis[] = {
                 e.gain = C[3] / (C[3] + C[4]);
                 return e;
               }),
-    // SHPN04.  Exact while C1 = C2 (the set-up ratio 1, which no adjustment of this
-    // circuit changes): three terms of the denominator are written with C1 where the
-    // built circuit has C2.
+    // SHPN04.  The shunt arms R5 and C3 hang from the follower of the output divider
+    // R6/R7; R5 meets the junction of C1 and C2, so three of the terms this feedback adds
+    // carry C2 (the capacitor from the input to that junction).  With the design's C2 = C1
+    // they read the same with C1.
     MakeEntry(ptSHPN, 4, Monic, Cubic, NonInverting,
               []<class T>(const Vectors<T>& v) -> CircuitEquations<T> {
                 [[maybe_unused]] const auto& [R, G, C, S] = v;
@@ -114,11 +115,11 @@ constexpr AnalysisEntry kAnalysis[] = {
                 e.den[0] = G[3] * G[4] * G[5] * (G[1] + G[2]) / (C[1] * C[2] * C[3] * (G[1] + G[2] + G[3]));
                 e.den[1] = G[3] * G[4] * (G[1] + G[2]) * (C[1] + C[2]) /
                                (C[1] * C[2] * C[3] * (G[1] + G[2] + G[3])) +
-                           (G[4] * G[5] / C[1] / C[2] + G[4] * G[5] / C[1] / C[3] +
-                            G[3] * G[5] * (G[1] + G[2]) / (C[1] * C[3] * (G[1] + G[2] + G[3]))) *
+                           (G[4] * G[5] / C[1] / C[2] + G[4] * G[5] / C[2] / C[3] +
+                            G[3] * G[5] * (G[1] + G[2]) / (C[2] * C[3] * (G[1] + G[2] + G[3]))) *
                                (1 - R[6] / (R[6] + R[7]));
                 e.den[2] = G[4] / C[3] + G[3] * (G[1] + G[2]) / C[3] / (G[1] + G[2] + G[3]) +
-                           (G[5] / C[1] + G[4] * (C[1] + C[2]) / C[1] / C[2]) * (1 - R[6] / (R[6] + R[7]));
+                           (G[5] / C[2] + G[4] * (C[1] + C[2]) / C[1] / C[2]) * (1 - R[6] / (R[6] + R[7]));
                 e.num[0] = G[1] * G[3] * G[4] * G[5] / (C[1] * C[2] * C[3] * (G[1] + G[2] + G[3]));
                 e.num[1] = G[1] * G[3] * G[4] * (C[1] + C[2]) / (C[1] * C[2] * C[3] * (G[1] + G[2] + G[3]));
                 e.num[2] = G[4] / C[3] + G[3] * (G[1] + G[2]) / (C[3] * (G[1] + G[2] + G[3]));
@@ -248,7 +249,7 @@ void DesignSHPN04(DesignContext& ctx) {
   const double wd = cr.DesignWp;
   const double r0 = 1 / (c1 * wd);
   const double a = (ctx.target.wz / wd) * (ctx.target.wz / wd);
-  // The evaluator is exact only with C2 = C1.
+  // The balanced network these equations solve needs C2 = C1.
   Cv(cr, 2) = c1;
   Cv(cr, 3) = 2 * c1;
   cr.CapRatio = 1;

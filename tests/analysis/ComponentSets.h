@@ -1,5 +1,5 @@
-// Random component sets for the analysis tests, with the design relations that some
-// evaluators need imposed on them.
+// Random component sets for the analysis tests, with or without the relations that some
+// circuits' designs establish between their components.
 #pragma once
 
 #include <array>
@@ -50,11 +50,12 @@ struct ComponentSet {
   }
 };
 
-// Some evaluators are exact only while the components keep relations that the design
-// always establishes (equal inverter resistors, the no-s-term condition of a notch, ...).
-// Each relation is imposed by recomputing one component from the others, which stay
-// random (where the recomputed value would not be positive, one other component is first
-// moved out of the way); the returned text names the relation for failure messages.
+// Some designs always establish relations between components (equal inverter resistors,
+// the no-s-term condition of a notch, ...) that simplify their circuit's transfer function;
+// the analysis holds with or without them, and sets that keep them stand for designed
+// values.  Each relation is imposed by recomputing one component from the others, which
+// stay random (where the recomputed value would not be positive, one other component is
+// first moved out of the way); the returned text names the relation for failure messages.
 inline std::string ImposeDesignRelations(const std::string& key, ComponentSet& s) {
   auto& R = s.R;
   auto& C = s.C;

@@ -1,5 +1,7 @@
 // Every catalogue circuit, simulated by ngspice from the subcircuit the netlist writer
-// emits, against its assembled transfer function +-K N(jw)/D(jw).
+// emits, against its assembled transfer function +-K N(jw)/D(jw): half the component sets
+// keep the relations the circuit's design establishes, half draw every value on its own
+// (as standard values, combinations and user-assigned resistors leave them).
 //
 // ngspice is a required dependency of the test suite: without it these tests fail.
 #include <gtest/gtest.h>
@@ -31,7 +33,7 @@ using analysis_test::ComponentSet;
 using test_support::Exact;
 using test_support::FindOnPath;
 
-constexpr int kSetsPerCircuit = 4;
+constexpr int kSetsPerCircuit = 6;
 // Frequencies as multiples of each set's pole frequency, on both sides of it.
 constexpr double kMultiples[] = {0.31, 0.72, 0.93, 1.07, 1.38, 3.3};
 constexpr double kOpAmpGain = 1e9;
@@ -82,7 +84,7 @@ TEST_P(NgspiceCrossCheck, SimulatedStageMatchesItsTransferFunction) {
   const std::string type = circuits::TypeLetters(c.type);
   for (int t = 1; t <= kSetsPerCircuit; ++t) {
     ComponentSet s = analysis_test::RandomComponents(rng, c, false);
-    relations[t] = analysis_test::ImposeDesignRelations(c.key, s);
+    if (t <= kSetsPerCircuit / 2) relations[t] = analysis_test::ImposeDesignRelations(c.key, s);
     const core::CircuitRecord cr = RecordOf(c, s);
     const std::string subckt = output::StageSubcircuit(cr, c.type, t, "IDEALOP");
     ASSERT_FALSE(subckt.empty()) << "no subcircuit for " << c.key;
