@@ -7,8 +7,13 @@
 #include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
+#include <unistd.h>
 
+#include "analysis/FinalResponse.h"
 #include "analysis/StagePolynomials.h"
 #include "analysis/WorkingVectors.h"
 #include "circuits/BuiltFilter.h"
@@ -17,6 +22,8 @@
 #include "circuits/Ratings.h"
 #include "circuits/StandardValues.h"
 #include "core/NumberFormat.h"
+#include "output/NgspiceData.h"
+#include "output/SpiceNetlist.h"
 #include "stages/Cascading.h"
 #include "core/Settings.h"
 #include "stages/Criteria.h"
@@ -226,6 +233,133 @@ void PrintRating(const core::DesignState& state, int s) {
   }
 }
 
+
+std::optional<output::SpiceOptions> NetlistOptions(const core::DesignState& state, const DesignArgs& a,
+                                                   std::vector<std::string>& messages) {
+  output::SpiceOptions o = output::DefaultSpiceOptions(state);
+  o.dialect = a.dialect == "ngspice" ? output::SpiceDialect::Ngspice : output::SpiceDialect::PSpice;
+  o.opAmp = a.opamp == "single-pole" ? output::SpiceOpAmpModel::SinglePole : output::SpiceOpAmpModel::Vcvs;
+  if (!a.sweep.empty()) {
+    const std::vector<std::string> parts = SplitList(a.sweep);
+    double start = 0, stop = 0, ppd = 0;
+    if (parts.size() != 3 || !core::TryParseReal(parts[0], start) || !core::TryParseReal(parts[1], stop) ||
+        !core::TryParseReal(parts[2], ppd) || !(start > 0) || !(stop > start) || !(ppd >= 1) ||
+        ppd != std::floor(ppd)) {
+      messages.push_back("--sweep: \"" + a.sweep + "\" is not START,STOP,PPD (Hz, 0 < START < STOP, whole points per decade).");
+      return std::nullopt;
+    }
+    o.startHz = start;
+    o.stopHz = stop;
+    o.pointsPerDecade = static_cast<int>(ppd);
+  }
+  return o;
+}
+
+std::optional<std::pair<int, int>> StageRangeOf(const std::string& text, int stages, std::vector<std::string>& messages) {
+  if (text.empty()) return std::make_pair(1, stages);
+  const auto dash = text.find('-');
+  const std::optional<int> first = WholeNumber(text.substr(0, dash));
+  const std::optional<int> last = dash == std::string::npos ? first : WholeNumber(text.substr(dash + 1));
+  if (!first || !last || *first < 1 || *last > stages || *first > *last) {
+    messages.push_back("--stages: \"" + text + "\" is not FIRST-LAST within 1-" + std::to_string(stages) + ".");
+    return std::nullopt;
+  }
+  return std::make_pair(*first, *last);
+}
+
+Json FinalJson(core::DesignState& state, int curve, std::pair<int, int> range) {
+  const std::vector<core::FrequencyPoint> grid = analysis::DefaultFinalGrid(state);
+  Json points = Json::array();
+  for (const analysis::FinalResponsePoint& p :
+       analysis::FinalResponsePoints(state, curve, range.first, range.second, grid))
+    points.push_back(Json{{"hz", Number(p.hz)},
+                          {"rad", Number(p.rad)},
+                          {"vv", Number(p.vv)},
+                          {"db", Number(p.db)},
+                          {"phaseDeg", Number(p.phaseDeg)},
+                          {"delay", Number(p.delay)}});
+  return Json{{"curve", curve}, {"firstStage", range.first}, {"lastStage", range.second}, {"points", std::move(points)}};
+}
+
+std::optional<std::filesystem::path> FindProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::stringstream dirs(path != nullptr ? path : "/usr/bin:/bin");
+  for (std::string dir; std::getline(dirs, dir, ':');) {
+    const std::filesystem::path candidate = std::filesystem::path(dir.empty() ? "." : dir) / name;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return std::nullopt;
+}
+
+// Single quotes for the shell, with any quote inside closed and reopened.
+std::string ShellQuoted(const std::string& text) {
+  std::string q = "'";
+  for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Simulates the ngspice netlist and compares its filter output with the final response of
+// the values in force at the simulated frequencies.  0 when it ran, 2 otherwise.
+int Verify(core::DesignState& state, output::SpiceOptions o) {
+  const std::optional<std::filesystem::path> ngspice = FindProgram("ngspice");
+  if (!ngspice) {
+    std::cerr << "--verify: ngspice was not found on the PATH (Debian: apt-get install ngspice).\n";
+    return 2;
+  }
+  o.dialect = output::SpiceDialect::Ngspice;
+  o.probe = true;
+  o.printTable = false;
+  o.linePrinterPlot = false;
+  o.monteCarlo = false;
+  std::string pattern = (std::filesystem::temp_directory_path() / "tavrin-verify-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    std::cerr << "--verify: no temporary folder could be made.\n";
+    return 2;
+  }
+  const std::filesystem::path dir(pattern);
+  {
+    std::ofstream file(dir / "filter.cir");
+    file << output::WriteSpiceNetlist(state, o);
+  }
+  const std::string command = "cd " + ShellQuoted(dir.string()) + " && " + ShellQuoted(ngspice->string()) +
+                              " -b filter.cir > ngspice.log 2>&1";
+  const int status = std::system(command.c_str());
+  const std::vector<output::WrdataTable> tables = output::ReadWrdata(dir / output::kNgspiceProbeFile);
+  std::error_code ignored;
+  const std::string out = "v(" + std::to_string(state.stageCount + 1) + ")";
+  const std::vector<std::complex<double>>* v = tables.empty() ? nullptr : tables.front().Find(out);
+  if (status != 0 || v == nullptr || v->empty()) {
+    std::cerr << "--verify: ngspice did not simulate the netlist (its log: " << (dir / "ngspice.log").string()
+              << ").\n";
+    return 2;
+  }
+  std::vector<core::FrequencyPoint> grid;
+  for (double hz : tables.front().scale) grid.push_back({hz, 2 * 3.14159265358979323846 * hz});
+  const std::vector<analysis::FinalResponsePoint> ours =
+      analysis::FinalResponsePoints(state, 3, 1, state.stageCount, grid);
+  double peak = -1e300;
+  for (const auto& p : ours) peak = std::max(peak, p.db);
+  double worst = 0;
+  double worstHz = 0;
+  int compared = 0;
+  for (std::size_t i = 0; i < ours.size() && i < v->size(); ++i) {
+    if (ours[i].db < peak - 60) continue;  // deep stopband: both are down in the rounding
+    const double sim = 20 * std::log10(std::abs((*v)[i]));
+    const double d = std::abs(sim - ours[i].db);
+    ++compared;
+    if (d > worst) {
+      worst = d;
+      worstHz = ours[i].hz;
+    }
+  }
+  std::filesystem::remove_all(dir, ignored);
+  std::printf("verify: ngspice and the final response differ by at most %.4g dB over %d points within 60 dB of the\n"
+              "peak (%g Hz .. %g Hz, largest at %g Hz; op-amps: %s)\n",
+              worst, compared, grid.front().hz, grid.back().hz, worstHz,
+              o.opAmp == output::SpiceOpAmpModel::Vcvs ? "VCVS, gain 1e5" : "single pole at each stage's GBW");
+  return 0;
+}
+
 }  // namespace
 
 void AddDesignOptions(CLI::App& cmd, DesignArgs& a) {
@@ -255,6 +389,22 @@ void AddDesignOptions(CLI::App& cmd, DesignArgs& a) {
   cmd.add_option("--stage-gain", a.stageGains,
                  "N=G fixes the gain of stage N to G V/V (a lowpass notch: its DC gain); repeatable");
   cmd.add_option("--rate", a.rate, "print the ratings of every candidate circuit of stage N instead");
+  cmd.add_option("--netlist", a.netlist, "write the SPICE netlist to FILE, or to standard output for '-'");
+  cmd.add_option("--dialect", a.dialect,
+                 "netlist dialect: pspice (unit models, as PSpice reads it) or ngspice (runs unchanged in\n"
+                 "ngspice -b, values in full)")
+      ->check(CLI::IsMember({"pspice", "ngspice"}));
+  cmd.add_option("--opamp", a.opamp, "op-amp model of the netlist: vcvs (gain 1e5) or single-pole (the stage's GBW)")
+      ->check(CLI::IsMember({"vcvs", "single-pole"}));
+  cmd.add_option("--sweep", a.sweep, "the netlist's AC sweep START,STOP,PPD in Hz (points per decade)");
+  cmd.add_option("--curve", a.curve,
+                 "final response in the JSON: 3 the values in force (what the netlist writes), 2 exact\n"
+                 "capacitors and resistors, 1 standard capacitors with exact resistors")
+      ->check(CLI::IsMember({1, 2, 3}));
+  cmd.add_option("--stages", a.stages, "the stages FIRST-LAST the final response cascades (default all)");
+  cmd.add_flag("--verify", a.verify,
+               "simulate the ngspice netlist with ngspice and print the largest difference from the final\n"
+               "response in dB");
 }
 
 std::unique_ptr<core::DesignState> BuildDesign(const DesignArgs& a, std::vector<std::string>& messages,
@@ -339,7 +489,8 @@ std::unique_ptr<core::DesignState> BuildDesign(const DesignArgs& a, std::vector<
 
 namespace {
 
-Json DesignJson(const core::DesignState& state, const DesignArgs& a) {
+Json DesignJson(core::DesignState& state, const DesignArgs& a, const output::SpiceOptions& netlist,
+               std::pair<int, int> range) {
   if (a.rate) return RatingJson(state, *a.rate);
   const int slot = state.chosenSlot;
   Json j;
@@ -350,6 +501,8 @@ Json DesignJson(const core::DesignState& state, const DesignArgs& a) {
   Json list = Json::array();
   for (int s = 1; s <= state.stageCount; ++s) list.push_back(StageJson(state, s));
   j["stages"] = std::move(list);
+  j["final"] = FinalJson(state, a.curve, range);
+  j["netlist"] = output::WriteSpiceNetlist(state, netlist);
   return j;
 }
 
@@ -372,7 +525,10 @@ class DesignLine final : public BatchLine {
     std::vector<std::string> messages;
     const auto state = BuildDesign(args_, messages, besselRoots_);
     if (!state) return messages.empty() ? BatchRefusal{"The design could not be built."} : messages;
-    out += DesignJson(*state, args_).dump();
+    const auto netlist = NetlistOptions(*state, args_, messages);
+    const auto range = StageRangeOf(args_.stages, state->stageCount, messages);
+    if (!netlist || !range) return messages;
+    out += DesignJson(*state, args_, *netlist, *range).dump();
     return {};
   }
 
@@ -394,17 +550,33 @@ int RunDesign(const DesignArgs& a) {
   if (!a.spec.batch.empty()) return RunDesignBatch(a.spec.batch);
   std::vector<std::string> messages;
   const auto state = BuildDesign(a, messages, nullptr);
-  if (!state) {
+  const auto netlist = state ? NetlistOptions(*state, a, messages) : std::nullopt;
+  const auto range = state ? StageRangeOf(a.stages, state->stageCount, messages) : std::nullopt;
+  if (!state || !netlist || !range) {
     for (const std::string& m : messages) std::cerr << m << "\n";
     return 2;
   }
+  if (!a.netlist.empty() && !a.rate) {
+    const std::string text = output::WriteSpiceNetlist(*state, *netlist);
+    if (a.netlist == "-") {
+      std::cout << text;
+      return a.verify ? Verify(*state, *netlist) : 0;
+    }
+    std::ofstream file(a.netlist, std::ios::binary);
+    file << text;
+    if (!file.flush()) {
+      std::cerr << "--netlist: \"" << a.netlist << "\" could not be written.\n";
+      return 2;
+    }
+  }
   if (a.spec.json) {
-    std::cout << DesignJson(*state, a).dump() << "\n";
+    std::cout << DesignJson(*state, a, *netlist, *range).dump() << "\n";
   } else if (a.rate) {
     PrintRating(*state, *a.rate);
   } else {
     PrintDesign(*state, state->chosenSlot);
   }
+  if (a.verify && !a.rate) return Verify(*state, *netlist);
   return 0;
 }
 

@@ -30,6 +30,14 @@ struct DesignArgs {
   std::string activeComp;
   std::vector<std::string> stageGains;
   std::optional<int> rate;
+  // the built filter's outputs
+  std::string netlist;  // FILE, or "-" for standard output
+  std::string dialect = "pspice";
+  std::string opamp = "vcvs";
+  std::string sweep;  // START,STOP,PPD in Hz
+  int curve = 3;
+  std::string stages;  // FIRST-LAST
+  bool verify = false;
   CLI::Option* approxOption = nullptr;
 };
 

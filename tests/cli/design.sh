@@ -63,6 +63,24 @@ text=$("$cli" design highpass --approx Butterworth)
 grep -q "^Stage 1 " <<<"$text" || fail "stage heading"
 grep -q "^  R1 " <<<"$text" || fail "resistor line"
 grep -q "^  C1 " <<<"$text" || fail "capacitor line"
+# The final response and the netlist: 351 points of the values in force, the netlist text in
+# the JSON; the netlist on standard output in either dialect; ngspice agrees with the response.
+jq -e '(.final.points | length) == 351 and (.final.points[0] | has("hz") and has("rad") and has("vv") and has("db")
+        and has("phaseDeg") and has("delay")) and (.netlist | test("[.]AC DEC"))' <<<"$json" >/dev/null \
+  || fail "final response and netlist in the JSON"
+one=$("$cli" design lowpass --apb 0.5 --asb 40 --pass 1 --stop 2 --unit kHz --approx Chebyshev --stages 1-1 --curve 2 --json)
+jq -e '.final.firstStage == 1 and .final.lastStage == 1 and .final.curve == 2' <<<"$one" >/dev/null || fail "stage range"
+"$cli" design lowpass --approx Butterworth --netlist - | grep -q "^[.]AC DEC" || fail "PSpice netlist on standard output"
+"$cli" design lowpass --approx Butterworth --netlist - --dialect ngspice --opamp single-pole | grep -q "^[.]control" \
+  || fail "ngspice netlist"
+ver=$("$cli" design bandpass --approx Chebyshev --standard-r --verify)
+diff=$(sed -n 's/^verify: ngspice and the final response differ by at most \([^ ]*\) dB.*/\1/p' <<<"$ver")
+[ -n "$diff" ] || fail "verify line: $ver"
+awk -v d="$diff" 'BEGIN { exit !(d < 0.05) }' || fail "ngspice differs by $diff dB"
+for bad in "--sweep 10,5,20" "--stages 3-1" "--sweep a,b,c"; do
+  if "$cli" design lowpass --approx Butterworth $bad >/dev/null 2>&1; then fail "accepted $bad"; fi
+done
+
 # A batch: one JSON object per line, a refused line answered in place, exit status 2.
 set +e
 out=$(printf '%s\n' "lowpass --approx Chebyshev --gain 10" "# a comment" "lowpass --approx Nope" \
