@@ -19,6 +19,7 @@
 #include "analysis/StagePolynomials.h"
 #include "analysis/WorkingVectors.h"
 #include "approx/ApproxTestSupport.h"
+#include "circuits/BuiltFilterSupport.h"
 #include "circuits/Adjustment.h"
 #include "circuits/BuiltFilter.h"
 #include "circuits/CalculationWorkflow.h"
@@ -39,6 +40,7 @@ using approx::testing::Calc;
 using approx::testing::Entries;
 using approx::testing::Forced;
 using core::FilterKind;
+using built_filter_test::RotatedCodes;
 
 using core::At;
 
@@ -59,15 +61,6 @@ std::unique_ptr<core::DesignState> BuiltDesign(const approx::SpecEntries& e, int
   return std::move(run.state);
 }
 
-// Every stage of a type takes the next circuit of that type, so a sweep walks the catalogue.
-std::vector<std::string> RotatedCodes(const core::DesignState& st, std::map<int, int>& next) {
-  std::vector<std::string> codes;
-  for (int s = 1; s <= st.stageCount; ++s) {
-    const int type = st.stages[At(s)].type & 0x7F;
-    codes.push_back(circuits::CircuitKey(type, next[type]++ % circuits::CircuitCount(type) + 1));
-  }
-  return codes;
-}
 
 bool AnyFailed(const core::DesignState& st) {
   for (int s = 1; s <= st.stageCount; ++s)

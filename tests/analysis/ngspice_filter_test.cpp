@@ -13,6 +13,7 @@
 
 #include "analysis/FinalResponse.h"
 #include "approx/ApproxTestSupport.h"
+#include "circuits/BuiltFilterSupport.h"
 #include "circuits/Adjustment.h"
 #include "circuits/BuiltFilter.h"
 #include "circuits/Catalogue.h"
@@ -28,6 +29,8 @@ using approx::testing::Calc;
 using approx::testing::Entries;
 using approx::testing::Forced;
 using core::FilterKind;
+using built_filter_test::Cascaded;
+using built_filter_test::RotatedCodes;
 
 constexpr double kTwoPi = 6.283185307179586;
 
@@ -40,15 +43,6 @@ std::string Ngspice() {
   return path ? path->string() : std::string();
 }
 
-std::unique_ptr<core::DesignState> Cascaded(const approx::SpecEntries& e, int slot) {
-  approx::testing::Run run = Calc(e);
-  if (run.outcome.status != approx::CalculateStatus::Completed || !core::SlotHasResult(*run.state, slot))
-    return nullptr;
-  core::SetCurrentSlot(*run.state, slot);
-  run.state->chosenSlot = static_cast<std::int16_t>(slot);
-  stages::PairAndCascade(*run.state);
-  return std::move(run.state);
-}
 
 struct Simulated {
   std::vector<double> hz;
@@ -123,16 +117,6 @@ std::unique_ptr<core::DesignState> CaseDesign(const FilterCase& c) {
   return Cascaded(e, c.slot);
 }
 
-// Every stage of a type takes the next circuit of its type in turn, so running the cases
-// a few times with different options builds every circuit of the catalogue.
-std::vector<std::string> RotatedCodes(const core::DesignState& st, std::map<int, int>& next) {
-  std::vector<std::string> codes;
-  for (int s = 1; s <= st.stageCount; ++s) {
-    const int type = st.stages[At(s)].type & 0x7F;
-    codes.push_back(circuits::CircuitKey(type, next[type]++ % circuits::CircuitCount(type) + 1));
-  }
-  return codes;
-}
 
 TEST(NgspiceFilter, SimulatedFiltersGiveTheFinalResponse) {
   const std::string ngspice = Ngspice();

@@ -14,6 +14,7 @@
 #include "analysis/StagePolynomials.h"
 #include "analysis/WorkingVectors.h"
 #include "approx/ApproxTestSupport.h"
+#include "circuits/BuiltFilterSupport.h"
 #include "circuits/Adjustment.h"
 #include "circuits/BuiltFilter.h"
 #include "circuits/CalculationWorkflow.h"
@@ -32,6 +33,8 @@ using approx::testing::Calc;
 using approx::testing::Entries;
 using approx::testing::Forced;
 using core::FilterKind;
+using built_filter_test::Cascaded;
+using built_filter_test::RotatedCodes;
 
 std::size_t At(int k) {
   return static_cast<std::size_t>(k);
@@ -45,17 +48,6 @@ bool Notch(int type) {
   return type == core::ptSLPN || type == core::ptSHPN || type == core::ptSN;
 }
 
-// A calculated design with its stages paired and cascaded, slot `slot` chosen; null when
-// the slot has no result.
-std::unique_ptr<core::DesignState> Cascaded(const approx::SpecEntries& e, int slot) {
-  approx::testing::Run run = Calc(e);
-  if (run.outcome.status != approx::CalculateStatus::Completed || !core::SlotHasResult(*run.state, slot))
-    return nullptr;
-  core::SetCurrentSlot(*run.state, slot);
-  run.state->chosenSlot = static_cast<std::int16_t>(slot);
-  stages::PairAndCascade(*run.state);
-  return std::move(run.state);
-}
 
 analysis::StagePolynomials Built(const core::DesignState& st, int s) {
   const core::CircuitRecord& cr = st.circuits[At(s)];
@@ -86,18 +78,6 @@ struct Sweep {
   double worstPeak = 0;
 };
 
-// Every stage of a type takes the next circuit of that type in turn, so a long enough sweep
-// builds every circuit of the catalogue somewhere.
-std::vector<std::string> RotatedCodes(const core::DesignState& st, std::map<int, int>& next) {
-  std::vector<std::string> codes;
-  for (int s = 1; s <= st.stageCount; ++s) {
-    const int type = st.stages[At(s)].type & 0x7F;
-    const int n = next[type] % circuits::CircuitCount(type) + 1;
-    ++next[type];
-    codes.push_back(circuits::CircuitKey(type, n));
-  }
-  return codes;
-}
 
 void CheckExactBuild(const core::DesignState& st, Sweep& sweep, const std::string& where) {
   bool anyFree = false;
