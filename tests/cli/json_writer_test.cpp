@@ -61,7 +61,10 @@ TEST(JsonWriter, RandomNumbersAndTheirRepeatsAreWrittenAsTheLibraryDumpsThem) {
     const double x = FromBits(random());
     values.push_back(x);
     values.push_back(random() % 2 ? -x : x);
-    if (i % 3 == 0) values.push_back(values[values.size() - 4 + (i % 2)]);
+    if (i % 3 == 0 && values.size() >= 4) {
+      const double again = values[values.size() - 4 + static_cast<std::size_t>(i % 2)];
+      values.push_back(again);
+    }
   }
   // Roots as the calculate object lists them: [re, im], [re, -im].
   std::uniform_real_distribution<double> scale(-12, 12);
