@@ -215,7 +215,7 @@ void PrintRating(const core::DesignState& state, int s) {
   const int type = state.stages[At(s)].type & 0x7F;
   const core::StageAnalysisEntry& table = state.stageAnalysis[At(s)];
   std::printf("Stage %d (%s): candidates rated; best by the auto rule: %s\n\n", s,
-              state.stages[At(s)].name.c_str(), circuits::CircuitKey(type, circuits::BestCandidate(state, s)).c_str());
+              core::TrimTrailingBlanks(state.stages[At(s)].name).c_str(), circuits::CircuitKey(type, circuits::BestCandidate(state, s)).c_str());
   std::printf("%-7s %-8s %-8s %-3s %-3s %-3s %-11s %-11s %-10s %-10s %-9s\n", "Circuit", "R spread", "C spread",
               "R", "C", "OA", "Desired", "Actual", "Min GBW", "Spread dB", "");
   for (int n = 1; n <= circuits::CircuitCount(type); ++n) {
