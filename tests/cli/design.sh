@@ -5,7 +5,7 @@ cli="$1"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # A Chebyshev lowpass with a gain of 10: every stage has a circuit, capacitors and resistors,
-# the gain comes out as specified, and the levels peak at 100 %.
+# the gain comes out as asked, and the levels peak at 100 %.
 json=$("$cli" design lowpass --apb 0.5 --asb 40 --pass 1 --stop 2 --unit kHz --gain 10 --approx Chebyshev --json)
 [ "$(jq -r .approximation <<<"$json")" = Chebyshev ] || fail "approximation"
 [ "$(jq '.stages | length' <<<"$json")" -ge 2 ] || fail "stages"
