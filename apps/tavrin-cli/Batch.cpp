@@ -140,8 +140,10 @@ unsigned ThreadsWanted() {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
-void ParseLine(CLI::App& app, std::string_view line, std::vector<std::string>& args) {
+void ParseLine(BatchLine& runner, std::string_view line, std::vector<std::string>& args) {
+  CLI::App& app = runner.Options();
   if (SplitPlainLine(line, args)) {
+    if (runner.ParsePlain(args)) return;
     // CLI11 takes the arguments last first.
     std::reverse(args.begin(), args.end());
     app.parse(std::move(args));
@@ -166,7 +168,7 @@ void RunLine(BatchLine& runner, int lineNumber, std::string_view line, std::vect
   runner.Reset();
   BatchRefusal refused;
   try {
-    ParseLine(runner.Options(), line, args);
+    ParseLine(runner, line, args);
   } catch (const CLI::ParseError& e) {
     refused.push_back(e.what());
   }

@@ -52,6 +52,10 @@ class BatchLine {
   // Before each line is parsed: put the variables the options write into back to their
   // defaults (CLI11 only writes the options a line gives).
   virtual void Reset() = 0;
+  // A line without quotes, split into its arguments, may be read without CLI11 (which
+  // costs more than many a design): true when the command read it itself, exactly as CLI11
+  // would have; false leaves it to Options().
+  virtual bool ParsePlain(const std::vector<std::string>& /*args*/) { return false; }
   // After a line parsed: append the line's JSON object to `out` (no newline) and return no
   // messages, or return the refusal's messages (whatever was appended is dropped).
   virtual BatchRefusal Run(std::string& out) = 0;

@@ -159,7 +159,7 @@ std::string ResultText(const core::DesignState& state, const approx::ResultsTabl
 // One Calculate on a fresh design.  Returns the refusal's messages (empty on success).
 // `besselRoots`, when given, is the table already read by the caller; without `wantTable`
 // the outcome has no results table.
-std::vector<std::string> RunOne(core::DesignState& state, const CalcArgs& a, const CalcOptions& o,
+std::vector<std::string> RunOne(core::DesignState& state, const CalcArgs& a, const GivenOptions& given,
                                 const std::filesystem::path& besselTable,
                                 const approx::BesselRootTable* besselRoots, bool wantTable,
                                 approx::CalculateOutcome& outcome) {
@@ -170,7 +170,7 @@ std::vector<std::string> RunOne(core::DesignState& state, const CalcArgs& a, con
   // line must not report the line before's Q, but what the same requirements give alone.
   for (core::ApproxResult& r : state.results) r.largestPoleQ = 0;
   approx::CalculateRequest request;
-  request.entries = EntriesFrom(a, o, state.frequencyUnit);
+  request.entries = EntriesFrom(a, given, state.frequencyUnit);
   request.besselTable = besselTable;
   request.besselRoots = besselRoots;
   request.buildTable = wantTable;
@@ -187,7 +187,7 @@ std::vector<std::string> RunOne(core::DesignState& state, const CalcArgs& a, con
 int RunSingle(const CalcArgs& a, const CalcOptions& o) {
   auto state = std::make_unique<core::DesignState>();
   approx::CalculateOutcome outcome;
-  const auto refused = RunOne(*state, a, o, approx::DefaultBesselRootTablePath(), nullptr, !a.json, outcome);
+  const auto refused = RunOne(*state, a, GivenBy(o), approx::DefaultBesselRootTablePath(), nullptr, !a.json, outcome);
   if (!refused.empty()) {
     for (const auto& m : refused) std::cerr << m << "\n";
     return 2;
@@ -222,10 +222,18 @@ class CalculateLine final : public BatchLine {
   }
 
   CLI::App& Options() override { return app_; }
-  void Reset() override { args_ = CalcArgs{}; }
+  void Reset() override {
+    args_ = CalcArgs{};
+    plain_ = false;
+  }
+  bool ParsePlain(const std::vector<std::string>& args) override {
+    plain_ = ParsePlainRequirements(args, args_, given_);
+    return plain_;
+  }
   BatchRefusal Run(std::string& out) override {
     approx::CalculateOutcome outcome;
-    BatchRefusal refused = RunOne(*state_, args_, options_, besselTable_, besselRoots_, false, outcome);
+    const GivenOptions given = plain_ ? given_ : GivenBy(options_);
+    BatchRefusal refused = RunOne(*state_, args_, given, besselTable_, besselRoots_, false, outcome);
     if (refused.empty()) {
       JsonWriter w(out);
       w.BeginObject();
@@ -239,6 +247,8 @@ class CalculateLine final : public BatchLine {
   CLI::App app_{"one set of requirements of a batch", "calculate"};
   CalcArgs args_;
   CalcOptions options_;
+  GivenOptions given_;
+  bool plain_ = false;  // the line was read by ParsePlain, not by app_
   std::unique_ptr<core::DesignState> state_ = std::make_unique<core::DesignState>();
   approx::SlotRoots roots_;
   const std::filesystem::path& besselTable_;

@@ -1,6 +1,9 @@
 #include "SpecOptions.h"
 
+#include <algorithm>
 #include <iostream>
+#include <iterator>
+#include <string_view>
 
 #include "approx/BesselRootTable.h"
 #include "approx/Calculate.h"
@@ -41,26 +44,85 @@ FilterKind KindOf(const std::string& name) {
   return FilterKind::Lowpass;
 }
 
+GivenOptions GivenBy(const CalcOptions& o) {
+  GivenOptions g;
+  g.apb = o.apb->count() > 0;
+  g.asb = o.asb->count() > 0;
+  g.pass = o.pass->count() > 0;
+  g.stop = o.stop->count() > 0;
+  g.center = o.center->count() > 0;
+  g.unit = o.unit->count() > 0;
+  g.order = o.order->count() > 0;
+  g.gain = o.gain->count() > 0;
+  return g;
+}
+
+bool ParsePlainRequirements(const std::vector<std::string>& args, CalcArgs& a, GivenOptions& given) {
+  if (args.empty()) return false;
+  CalcArgs parsed;
+  GivenOptions seen;
+  bool json = false;
+  if (std::find(std::begin(kKinds), std::end(kKinds), args[0]) == std::end(kKinds)) return false;
+  parsed.kind = args[0];
+  struct Field {
+    std::string_view name;
+    std::string CalcArgs::*value;
+    bool GivenOptions::*given;
+  };
+  static constexpr Field kFields[] = {
+      {"--apb", &CalcArgs::apb, &GivenOptions::apb},          {"--asb", &CalcArgs::asb, &GivenOptions::asb},
+      {"--pass", &CalcArgs::pass, &GivenOptions::pass},       {"--stop", &CalcArgs::stop, &GivenOptions::stop},
+      {"--center", &CalcArgs::center, &GivenOptions::center}, {"--unit", &CalcArgs::unit, &GivenOptions::unit},
+      {"--order", &CalcArgs::order, &GivenOptions::order},    {"--gain", &CalcArgs::gain, &GivenOptions::gain},
+  };
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& name = args[i];
+    if (name == "--json") {
+      if (json) return false;
+      json = true;
+      continue;
+    }
+    const Field* field = nullptr;
+    for (const Field& f : kFields) {
+      if (name == f.name) field = &f;
+    }
+    if (!field || seen.*field->given || i + 1 >= args.size()) return false;
+    const std::string& value = args[++i];
+    if (value.empty() || value[0] == '-') return false;
+    seen.*field->given = true;
+    parsed.*field->value = value;
+  }
+  if (seen.unit && !approx::ParseEntryUnit(parsed.unit)) return false;
+  parsed.json = json;
+  a = std::move(parsed);
+  given = seen;
+  return true;
+}
+
 // The window's entries: its defaults for the kind, overwritten by what was given.
 approx::SpecEntries EntriesFrom(const CalcArgs& a, const CalcOptions& o, core::FrequencyUnit& displayUnit) {
+  return EntriesFrom(a, GivenBy(o), displayUnit);
+}
+
+approx::SpecEntries EntriesFrom(const CalcArgs& a, const GivenOptions& given, core::FrequencyUnit& displayUnit) {
   const FilterKind kind = KindOf(a.kind);
   approx::EntryUnit unit = approx::EntryUnit::kHz;
-  if (o.unit->count() > 0) unit = *approx::ParseEntryUnit(a.unit);
+  if (given.unit) unit = *approx::ParseEntryUnit(a.unit);
   displayUnit = (unit == approx::EntryUnit::Hz || unit == approx::EntryUnit::kHz)
                     ? core::FrequencyUnit::Hz
                     : core::FrequencyUnit::RadPerSec;
   approx::SpecEntries e = approx::DefaultEntries(kind, displayUnit, false);
   e.passUnit = e.stopUnit = e.centerUnit = unit;
-  if (o.apb->count() > 0) e.apb = a.apb;
-  if (o.asb->count() > 0) e.asb = a.asb;
-  if (o.pass->count() > 0) e.pass = a.pass;
-  if (o.stop->count() > 0) e.stop = a.stop;
-  if (o.center->count() > 0) e.center = a.center;
-  if (o.order->count() > 0) {
+  if (given.apb) e.apb = a.apb;
+  if (given.asb) e.asb = a.asb;
+  if (given.pass) e.pass = a.pass;
+  if (given.stop) e.stop = a.stop;
+  if (given.center) e.center = a.center;
+  if (given.order) {
     e.forceOrder = true;
     e.order = a.order;
   }
-  if (o.gain->count() > 0) {
+  if (given.gain) {
     const std::string g = a.gain;
     if (g.size() >= 2 && g.compare(g.size() - 2, 2, "dB") == 0) {
       e.gain = g.substr(0, g.size() - 2);

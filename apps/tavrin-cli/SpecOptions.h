@@ -41,9 +41,24 @@ struct CalcOptions {
 };
 
 CalcOptions AddRequirementsOptions(CLI::App& app, CalcArgs& a);
+
+// Which requirements options a command line gave (the others keep the window's defaults).
+struct GivenOptions {
+  bool apb = false, asb = false, pass = false, stop = false, center = false, unit = false, order = false,
+       gain = false;
+};
+GivenOptions GivenBy(const CalcOptions& o);
+
+// Reads the arguments of a batch line without CLI11 when they are of the plain form
+// "KIND --option value ... [--json]": the kind first, each option once, every value a
+// word that does not start with '-', the unit one of its four names.  For such lines CLI11
+// gives the same values; anything else (a refusal to word, '=' forms, repeats) returns
+// false and is left to CLI11.  `a` and `given` are written only on success.
+bool ParsePlainRequirements(const std::vector<std::string>& args, CalcArgs& a, GivenOptions& given);
 core::FilterKind KindOf(const std::string& name);
 // The window's entries: its defaults for the kind, overwritten by what was given.  The
 // display unit follows the unit of the entries.
+approx::SpecEntries EntriesFrom(const CalcArgs& a, const GivenOptions& given, core::FrequencyUnit& displayUnit);
 approx::SpecEntries EntriesFrom(const CalcArgs& a, const CalcOptions& o, core::FrequencyUnit& displayUnit);
 
 // The slot named by an approximation's name or its index "0".."4".
