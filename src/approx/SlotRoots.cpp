@@ -4,6 +4,22 @@
 
 namespace tavrin::approx {
 
+namespace {
+
+double UserGainConstant(const core::DesignState& state) {
+  double k = 1.0;
+  for (int s = 1; s <= state.stageCount && s <= core::kMaxStages; ++s) {
+    const core::Stage& st = state.stages[static_cast<std::size_t>(s)];
+    k *= st.To;
+    if (st.type == core::ptFLP) k *= st.p;
+    if (st.type == core::ptSLP) k *= st.wp * st.wp;
+    if (st.type == core::ptSBP) k *= st.wp / st.Qp;
+  }
+  return k;
+}
+
+}  // namespace
+
 SlotRoots RootsOfSlot(const core::DesignState& state, int slot) {
   SlotRoots out;
   RootsOfSlot(state, slot, out);
@@ -25,6 +41,13 @@ void RootsOfSlot(const core::DesignState& state, int slot, SlotRoots& out) {
     const double wz = state.zeroRoots[slot][k].wz;
     out.zeros.emplace_back(0.0, wz);
     out.zeros.emplace_back(0.0, wz == 0 ? 0.0 : -wz);
+  }
+  if (state.spec.kind == core::FilterKind::UserDefined && slot == 0) {
+    // One zero at the origin per first-order highpass or bandpass section, and the
+    // constant of the product of the sections: each brings its own scale beside its To.
+    out.zeros.insert(out.zeros.end(), static_cast<std::size_t>(core::SingleZerosAtOrigin(state, slot)), 0.0);
+    out.gain = UserGainConstant(state);
+    return;
   }
   // 0 - 0 is +0: a zero at the origin never reads as -0.
   if (r.hasSingleZero) out.zeros.emplace_back(r.singleZero == 0 ? 0.0 : -r.singleZero, 0.0);

@@ -315,10 +315,11 @@ bool ReadResult(ByteReader& r, ApproxResult& a) {
   a.gain = r.Real();
   a.gainNorm = r.Real();
   a.largestPoleQ = r.Real();
-  // The tables have room for eleven entries; a count beyond that is damage.
+  // The tables have room for eleven entries; a count beyond that is damage.  The single
+  // zeros count roots, not entries: a pair at the origin is two of them.
   const auto inRange = [](std::int16_t v, int hi) { return v >= 0 && v <= hi; };
   return r.Ok() && inRange(a.polePairs, kMaxEntries) && inRange(a.zeroPairs, kMaxEntries) &&
-         inRange(a.singleZeros, kMaxEntries) && inRange(a.zeroPairsShown, 2 * kMaxEntries) &&
+         inRange(a.singleZeros, 2 * kMaxEntries) && inRange(a.zeroPairsShown, 2 * kMaxEntries) &&
          inRange(a.order, 2 * kMaxEntries);
 }
 

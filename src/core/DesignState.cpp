@@ -69,4 +69,15 @@ bool SlotHasResult(const DesignState& state, int slot) {
   return !state.results[slot].tooHigh && !state.approxSkip[slot];
 }
 
+int SingleZerosAtOrigin(const DesignState& state, int slot) {
+  if (state.spec.kind != FilterKind::UserDefined || slot != 0)
+    return state.results[slot].hasSingleZero ? 1 : 0;
+  int n = 0;
+  for (int s = 1; s <= state.stageCount && s <= kMaxStages; ++s) {
+    const std::uint8_t t = state.stages[static_cast<std::size_t>(s)].type;
+    if (t == ptFHP || t == ptSBP) ++n;
+  }
+  return n;
+}
+
 }  // namespace tavrin::core

@@ -578,4 +578,10 @@ void ResetDesign(DesignState& state);
 
 bool SlotHasResult(const DesignState& state, int slot);
 
+// Zeros at the origin beyond those the zero-pair table holds as pairs at wz = 0.  A design
+// from requirements has at most its one single zero.  A user-defined filter has one for
+// every first-order highpass and every bandpass section, more than the single-zero flag
+// can say, so they are counted from its stages, which every design file keeps.
+int SingleZerosAtOrigin(const DesignState& state, int slot);
+
 }  // namespace tavrin::core

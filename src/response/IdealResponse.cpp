@@ -112,7 +112,31 @@ void ComputeFrequencyGrid(DesignState& s) {
   }
 }
 
+double SectionGainAt(const core::Stage& st, double w) {
+  if (st.type == core::ptFLP) return st.To * st.p / std::sqrt(w * w + st.p * st.p);
+  if (st.type == core::ptFHP) return st.To * w / std::sqrt(w * w + st.p * st.p);
+  const double wp2 = st.wp * st.wp, damping = st.wp * w / st.Qp;
+  const double d = std::sqrt((wp2 - w * w) * (wp2 - w * w) + damping * damping);
+  switch (st.type) {
+    case core::ptSLP:
+      return st.To * wp2 / d;
+    case core::ptSHP:
+      return st.To * w * w / d;
+    case core::ptSBP:
+      return st.To * damping / d;
+    default:
+      return st.To * std::fabs(st.wz * st.wz - w * w) / d;
+  }
+}
+
 double IdealGainAt(const DesignState& s, int slot, double w) {
+  if (s.spec.kind == FilterKind::UserDefined && slot == 0) {
+    // Its K and G are not the constant of a product of roots: each section keeps its own scale.
+    double v = 1.0;
+    for (int k = 1; k <= s.stageCount && k <= core::kMaxStages; ++k)
+      v *= SectionGainAt(s.stages[static_cast<std::size_t>(k)], w);
+    return v;
+  }
   const ApproxResult& r = s.results[slot];
   const double w2 = w * w;
   double h = r.gain * s.spec.overallGain;
@@ -145,7 +169,7 @@ double IdealPhaseLagAt(const DesignState& s, int slot, double w) {
     if (s.zeroRoots[slot][k].wz < w) phi -= kPi;
   if (r.hasRealPole) phi += std::atan(w / r.realPole);
   if (r.hasRealPole && r.hasSecondRealPole) phi += std::atan(w / r.secondRealPole);
-  if (r.hasSingleZero) phi -= kPi / 2;
+  phi -= core::SingleZerosAtOrigin(s, slot) * kPi / 2;
   return phi * 180 / kPi;
 }
 

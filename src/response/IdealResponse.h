@@ -25,9 +25,13 @@ void MarkTransmissionZeros(core::DesignState& state);
 
 // The three values at one angular frequency (rad/s) for a slot, without touching the
 // tables; the grid functions store exactly these.
+// A user-defined filter's slot 0 is its sections in cascade: the gain is their product.
 double IdealGainAt(const core::DesignState& state, int slot, double w);
 double IdealPhaseLagAt(const core::DesignState& state, int slot, double w);  // degrees
 double IdealDelayAt(const core::DesignState& state, int slot, double w);     // seconds
+
+// The gain (V/V) of one section of a user-defined filter at w rad/s, its To included.
+double SectionGainAt(const core::Stage& stage, double w);
 
 // The record point i of a slot's curve is written to: the screen table, or the print
 // table while print resolution is on.

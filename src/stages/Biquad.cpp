@@ -28,6 +28,22 @@ std::string Literal(double x, bool one, bool zero) {
 
 }  // namespace
 
+std::string DesignTitle(const core::DesignState& state) {
+  const core::FilterKind kind = state.spec.kind;
+  if (kind == core::FilterKind::UserDefined)
+    return "User Defined Filter  N=" + std::to_string(state.results[0].order);
+  const int slot = state.chosenSlot >= 0 && state.chosenSlot < core::kSlotCount ? state.chosenSlot : 0;
+  const char* kinds[] = {" Lowpass", " Highpass", " Bandpass", " Bandstop"};
+  const bool band = kind == core::FilterKind::Bandpass || kind == core::FilterKind::Bandstop;
+  const int order = state.results[static_cast<std::size_t>(slot)].order;
+  return core::ApproximationName(slot) + kinds[static_cast<int>(kind)] + " Filter  N=" +
+         std::to_string(band ? order / 2 : order);
+}
+
+std::string TransferTitle(const core::DesignState& state, bool printing) {
+  return printing ? "Biquadratic Coefficients" : DesignTitle(state) + "  --  Biquadratic Coefficients";
+}
+
 BiquadCoefficients StageCoefficients(const core::Stage& st, core::FrequencyUnit unit) {
   const double u = unit == core::FrequencyUnit::Hz ? 2.0 * std::numbers::pi : 1.0;
   const double fp = st.wp / u, fz = st.wz / u, f1 = st.p / u;

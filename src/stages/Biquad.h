@@ -14,6 +14,14 @@ struct BiquadCoefficients {
   double A = 0, B = 0, C = 0, D = 0, E = 0, F = 0;
 };
 
+// The design's title line: "User Defined Filter  N=5", or the approximation name, the kind
+// and "Filter", then the order (of the lowpass model for a bandpass or bandstop), as in
+// "Elliptic Lowpass Filter  N=5".  Reports upper-case it.
+std::string DesignTitle(const core::DesignState& state);
+// The coefficient window's title: on screen the design's title and the table's name,
+// printed the name alone.
+std::string TransferTitle(const core::DesignState& state, bool printing);
+
 // In hertz mode every frequency is divided by 2 pi first.
 BiquadCoefficients StageCoefficients(const core::Stage& stage, core::FrequencyUnit unit);
 

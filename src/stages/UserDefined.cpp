@@ -35,9 +35,11 @@ int FirstOrderSections(const DesignState& state) {
   return n;
 }
 
+// A refused entry beeps before its box, as every refused entry does; the order and table
+// limits are not a typing error and stay quiet.
 SectionRefusal Warning(const std::string& text, int focus = -1) {
-  return SectionRefusal{approx::Message{text, approx::MessageKind::Warning, approx::MessageButtons::Ok, false,
-                                        approx::EntryField::None},
+  return SectionRefusal{approx::Message{text, approx::MessageKind::Warning, approx::MessageButtons::Ok,
+                                        focus >= 0, approx::EntryField::None},
                         focus};
 }
 
@@ -115,6 +117,9 @@ double LeadingDigitStart(double start) {
 }  // namespace
 
 void StartUserDesign(DesignState& state) {
+  // The kind says from the start that slot 0 is a cascade of sections: every response
+  // of the slot reads its stages.
+  state.spec.kind = core::FilterKind::UserDefined;
   core::ClearSlot(state, kSlot);
   core::SetCurrentSlot(state, kSlot);
   state.designStep = 1;
@@ -307,33 +312,8 @@ std::string FilterOrderText(const DesignState& state) {
 
 double ComputeUserGain(const DesignState& state, int first, int last, double w) {
   double v = 1.0;
-  for (int s = std::max(first, 1); s <= std::min<int>(last, state.stageCount); ++s) {
-    const Stage& st = state.stages[At(s)];
-    double f = 0;
-    if (st.type == core::ptFLP) {
-      f = st.p / std::sqrt(w * w + st.p * st.p);
-    } else if (st.type == core::ptFHP) {
-      f = w / std::sqrt(w * w + st.p * st.p);
-    } else {
-      const double d = std::sqrt((st.wp * st.wp - w * w) * (st.wp * st.wp - w * w) +
-                                 (st.wp * w / st.Qp) * (st.wp * w / st.Qp));
-      switch (st.type) {
-        case core::ptSLP:
-          f = st.wp * st.wp / d;
-          break;
-        case core::ptSHP:
-          f = w * w / d;
-          break;
-        case core::ptSBP:
-          f = w * st.wp / st.Qp / d;
-          break;
-        default:
-          f = std::abs(st.wz * st.wz - w * w) / d;
-          break;
-      }
-    }
-    v *= st.To * f;
-  }
+  for (int s = std::max(first, 1); s <= std::min<int>(last, state.stageCount); ++s)
+    v *= response::SectionGainAt(state.stages[At(s)], w);
   return v;
 }
 
@@ -353,26 +333,60 @@ UserFrequencyRange UserRange(const DesignState& state) {
   return UserFrequencyRange{LeadingDigitStart(0.1 * low / u), 10.0 * high / u};
 }
 
-bool CommitUserDesign(DesignState& state) {
-  if (state.stageCount == 0) return false;
-  state.spec.kind = core::FilterKind::UserDefined;
+void PrepareUserGraphs(DesignState& state) {
   const UserFrequencyRange range = UserRange(state);
   state.idealAxes.freqStart = range.start;
   state.idealAxes.freqStop = range.stop;
   state.idealAxes.logarithmic = true;
   response::ComputeFrequencyGrid(state);
-  double peak = 0;
   for (int i = 0; i <= state.gridN; ++i) {
     core::CurveRecord& c = response::CurveAt(state, kSlot, i);
     c.gainVv = ComputeUserGain(state, 1, state.stageCount, state.frequencyGrid[At(i)].rad);
     c.gainDb = UserGainDb(c.gainVv);
-    peak = std::max(peak, c.gainVv);
   }
-  state.spec.overallGain = peak;
   if (!state.idealAxes.rangeLocked) response::RangeGainAxes(state, kSlot, 0, state.gridN);
+}
+
+bool CommitUserDesign(DesignState& state) {
+  if (state.stageCount == 0) return false;
+  state.spec.kind = core::FilterKind::UserDefined;
+  PrepareUserGraphs(state);
+  double peak = 0;
+  for (int i = 0; i <= state.gridN; ++i) peak = std::max(peak, response::CurveAt(state, kSlot, i).gainVv);
+  state.spec.overallGain = peak;
   state.modified = true;
   state.designStep = 2;
   return true;
+}
+
+SectionPreview PreviewOf(const SectionEntry& e, core::FrequencyUnit unit) {
+  const bool hz = unit == core::FrequencyUnit::Hz;
+  const std::string L = hz ? "fp" : "wp", Z = hz ? "fz" : "wz";
+  if (e.order == 1) return {e.type == SectionType::Highpass ? "To s" : "-To p", "(s - p)"};
+  if (e.mode == EntryMode::Poles) {
+    switch (e.type) {
+      case SectionType::Lowpass:
+        return {"To pp*", "(s - p) (s - p*)"};
+      case SectionType::Highpass:
+        return {"To s\u00b2", "(s - p) (s - p*)"};
+      case SectionType::Bandpass:
+        return {"-To (p + p*)s", "(s - p) (s - p*)"};
+      case SectionType::Bandstop:
+        return {"To (s - z) (s - z*)", "(s - p) (s - p*)"};
+    }
+  }
+  const std::string denominator = "(s\u00b2 + (" + L + "/Q)s + " + L + "\u00b2" + ")";
+  switch (e.type) {
+    case SectionType::Lowpass:
+      return {"To " + L + "\u00b2", denominator};
+    case SectionType::Highpass:
+      return {"To s\u00b2", denominator};
+    case SectionType::Bandpass:
+      return {"To (" + L + "/Q)s", denominator};
+    case SectionType::Bandstop:
+      break;
+  }
+  return {"To (s\u00b2 + " + Z + "\u00b2" + ")", denominator};
 }
 
 }  // namespace tavrin::stages

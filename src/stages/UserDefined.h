@@ -53,6 +53,14 @@ int UserSectionCount(const core::DesignState& state);
 std::string SectionListLine(const core::DesignState& state, int s);
 std::string FilterOrderText(const core::DesignState& state);  // " Filter order = 4"
 
+// The preview of the section being entered, T(s) = numerator over denominator, in the
+// window's own notation: "wp" and "wz" become "fp" and "fz" in hertz mode.
+struct SectionPreview {
+  std::string numerator;
+  std::string denominator;
+};
+SectionPreview PreviewOf(const SectionEntry& entry, core::FrequencyUnit unit);
+
 // Gain (V/V) at w rad/s of sections first..last.
 double ComputeUserGain(const core::DesignState& state, int first, int last, double w);
 double UserGainDb(double vv);  // never below -200 dB
@@ -63,6 +71,11 @@ struct UserFrequencyRange {
   double stop = 0;
 };
 UserFrequencyRange UserRange(const core::DesignState& state);
+
+// The graphs' default range in the current unit, their frequency grid and the gain of all
+// sections into the curve records of approximation 0; G stays.  Also for a design read
+// from a file, whose graphs are not in the file.
+void PrepareUserGraphs(core::DesignState& state);
 
 // "Next": the design becomes user defined with the sections as its stages; the graphs'
 // range and frequency grid are set, the gain of all sections goes into the curve records

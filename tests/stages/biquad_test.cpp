@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <numbers>
 #include <string>
 
@@ -85,6 +86,34 @@ TEST(Biquad, SevenStagesMakeTwoBlocks) {
   EXPECT_EQ(TransferBlocks(7), (std::vector<std::vector<int>>{{1, 2, 3, 4, 5}, {6, 7}}));
   EXPECT_EQ(TransferBlocks(5).size(), 1u);
   EXPECT_EQ(TransferBlocks(1), (std::vector<std::vector<int>>{{1}}));
+}
+
+TEST(Biquad, TitleNamesTheApproximationKindAndOrder) {
+  struct Case {
+    core::FilterKind kind;
+    int slot;
+    int storedOrder;
+    const char* screen;
+  };
+  // A bandpass or bandstop stores the order of the finished filter; the title names the
+  // order of its lowpass model.
+  const Case cases[] = {
+      {core::FilterKind::Lowpass, 3, 5, "Elliptic Lowpass Filter  N=5"},
+      {core::FilterKind::Bandpass, 4, 6, "Bessel (Thompson) Bandpass Filter  N=3"},
+      {core::FilterKind::Bandstop, 2, 8, "Inverse Chebyshev Bandstop Filter  N=4"},
+      {core::FilterKind::UserDefined, 0, 7, "User Defined Filter  N=7"},
+  };
+  for (const Case& c : cases) {
+    const auto held = std::make_unique<core::DesignState>();
+    core::DesignState& state = *held;
+    core::ResetDesign(state);
+    state.spec.kind = c.kind;
+    state.chosenSlot = static_cast<std::int16_t>(c.slot);
+    state.results[static_cast<std::size_t>(c.slot)].order = static_cast<std::int16_t>(c.storedOrder);
+    EXPECT_EQ(DesignTitle(state), c.screen);
+    EXPECT_EQ(TransferTitle(state, false), std::string(c.screen) + "  --  Biquadratic Coefficients");
+    EXPECT_EQ(TransferTitle(state, true), "Biquadratic Coefficients");
+  }
 }
 
 }  // namespace

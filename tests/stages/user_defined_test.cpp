@@ -219,5 +219,36 @@ TEST(UserDefined, NextCommitsTheDesignWithItsPeakGain) {
   EXPECT_EQ(state->idealAxes.dbBottom, -30);
 }
 
+TEST(UserDefined, PreviewFollowsOrderTypeModeAndUnit) {
+  struct Case {
+    SectionEntry entry;
+    core::FrequencyUnit unit;
+    const char* numerator;
+    const char* denominator;
+  };
+  const auto Poles = [](SectionType type) { return Section(2, type, EntryMode::Poles, "1", "", "", "1"); };
+  const Case cases[] = {
+      {First(SectionType::Lowpass, "1"), core::FrequencyUnit::Hz, "-To p", "(s - p)"},
+      {First(SectionType::Highpass, "1"), core::FrequencyUnit::Hz, "To s", "(s - p)"},
+      {Poles(SectionType::Lowpass), core::FrequencyUnit::Hz, "To pp*", "(s - p) (s - p*)"},
+      {Poles(SectionType::Highpass), core::FrequencyUnit::Hz, "To s\u00b2", "(s - p) (s - p*)"},
+      {Poles(SectionType::Bandpass), core::FrequencyUnit::Hz, "-To (p + p*)s", "(s - p) (s - p*)"},
+      {Poles(SectionType::Bandstop), core::FrequencyUnit::Hz, "To (s - z) (s - z*)", "(s - p) (s - p*)"},
+      {Q(SectionType::Lowpass, "1", "1"), core::FrequencyUnit::RadPerSec, "To wp\u00b2",
+       "(s\u00b2 + (wp/Q)s + wp\u00b2)"},
+      {Q(SectionType::Highpass, "1", "1"), core::FrequencyUnit::Hz, "To s\u00b2",
+       "(s\u00b2 + (fp/Q)s + fp\u00b2)"},
+      {Q(SectionType::Bandpass, "1", "1"), core::FrequencyUnit::Hz, "To (fp/Q)s",
+       "(s\u00b2 + (fp/Q)s + fp\u00b2)"},
+      {Q(SectionType::Bandstop, "1", "1", "2"), core::FrequencyUnit::RadPerSec, "To (s\u00b2 + wz\u00b2)",
+       "(s\u00b2 + (wp/Q)s + wp\u00b2)"},
+  };
+  for (const Case& c : cases) {
+    const SectionPreview preview = PreviewOf(c.entry, c.unit);
+    EXPECT_EQ(preview.numerator, c.numerator);
+    EXPECT_EQ(preview.denominator, c.denominator);
+  }
+}
+
 }  // namespace
 }  // namespace tavrin::stages
