@@ -11,7 +11,9 @@ class TfmMain;
 
 // The scenes that can be pictured: "main", "requirements" (of a lowpass, or "requirements-highpass",
 // "-bandpass", "-bandstop"), "results-lowpass", "results-bandstop",
-// "dbconv", "help", "strategy".
+// "dbconv", "help", "strategy", "user-defined" (a few sections entered), "transfer" (the stage
+// transfer functions of an elliptic lowpass), "pairing", "cascading", "criteria" (the stage
+// windows of an elliptic lowpass of order 5).
 QStringList ScreenshotScenes();
 
 // Sets the scene up in the (shown) main window and writes its PNG.  False for an unknown

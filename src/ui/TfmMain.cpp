@@ -21,11 +21,16 @@
 
 #include "ui/AboutBox.h"
 #include "ui/AppInfo.h"
-#include "ui/GraphsPlaceholder.h"
+#include "ui/CircuitSelectionPlaceholder.h"
+#include "ui/TfmGraph.h"
 #include "ui/HelpWindow.h"
 #include "ui/Icons.h"
 #include "ui/ScreenScale.h"
+#include "ui/TfmCascade.h"
+#include "ui/TfmPairs.h"
 #include "ui/TfmParEnt.h"
+#include "ui/TfmTransfer.h"
+#include "ui/TfmUser.h"
 
 namespace tavrin::ui {
 
@@ -209,8 +214,8 @@ void TfmMain::BuildOptionsMenu() {
   cascadingInteractive_ = AddItem(cascadingMenu_, "&User-interactive", "Userinteractive2");
   MakeRadioGroup(this, {cascadingAutomatic_, cascadingInteractive_});
 
-  // The criteria window comes with the cascading window.
-  AddItem(menu, "Stage &cascading criteria", "Stagecascadingcriteria1")->setEnabled(false);
+  connect(AddItem(menu, "Stage &cascading criteria", "Stagecascadingcriteria1"), &QAction::triggered, this,
+          &TfmMain::ShowCriteria);
   menu->addSeparator();
 
   QMenu* units = AddSubmenu(menu, "&Frequency units", "Frequencyunits1");
@@ -356,8 +361,20 @@ void TfmMain::BuildPages() {
   pages_->addWidget(startPage_);
   parEnt_ = new TfmParEnt(*this);
   pages_->addWidget(parEnt_);
-  graphs_ = new GraphsPlaceholder(*this);
+  graphs_ = new TfmGraph(*this);
   pages_->addWidget(graphs_);
+  user_ = new TfmUser(*this);
+  pages_->addWidget(user_);
+  transfer_ = new TfmTransfer(*state_, this);
+  connect(this, &TfmMain::transferFunctionRequested, this, &TfmMain::ShowTransferFunction);
+  pairs_ = new TfmPairs(*this);
+  pages_->addWidget(pairs_);
+  cascade_ = new TfmCascade(*this);
+  pages_->addWidget(cascade_);
+  cirSel_ = new CircuitSelectionPlaceholder(*this);
+  pages_->addWidget(cirSel_);
+  connect(this, &TfmMain::pairingModeChanged, this, &TfmMain::PairingModeSwitched);
+  connect(this, &TfmMain::cascadingModeChanged, this, &TfmMain::CascadingModeSwitched);
   setCentralWidget(pages_);
 }
 
@@ -489,7 +506,10 @@ void TfmMain::UpdateCommandStates() {
   SetEnabled({Savedesign1_, Savedesignas1_, CloseDesign1_, Copytoclipboard1_, saveAsAct_}, haveDesign);
   copyAct_->setEnabled(haveDesign && !copyTargetHidden_);
   SetEnabled({Print1_, printAct_, SavetoAsciiFile1_, asciiAct_}, s.designStep >= 3);
-  SetEnabled({Showtransferfunction1_, transferAct_}, s.designStep >= 5);
+  // A user-defined filter has its stages from the start: its coefficients are there as
+  // soon as its graphs have been passed.
+  const bool stagesExist = s.designStep >= 5 || (s.spec.kind == FilterKind::UserDefined && s.designStep >= 3);
+  SetEnabled({Showtransferfunction1_, transferAct_}, stagesExist);
   SetEnabled({CreateSPICEnetlist1_, spiceAct_}, circuitCalculationShown_);
   SetEnabled({open1_, openAct_}, !designOpen_);
   // A user-defined design has no approximation to pair or cascade.
@@ -583,6 +603,7 @@ void TfmMain::ResetDesign() {
   SetPressedKind(std::nullopt);
   pages_->setCurrentWidget(startPage_);
   parEnt_->ResetResults();
+  transfer_->hide();
   copyTargetHidden_ = false;
   UpdateWindowTitle();
   UpdateCommandStates();
@@ -599,6 +620,9 @@ void TfmMain::StartDesign(FilterKind kind) {
   if (kind != FilterKind::UserDefined) {
     parEnt_->OpenForKind(kind);
     ShowRequirements();
+  } else {
+    user_->OpenNew();
+    ShowUserDefined();
   }
   emit designStarted(kind);
 }

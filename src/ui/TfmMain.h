@@ -28,9 +28,15 @@ class QWidget;
 namespace tavrin::ui {
 
 class AboutBox;
-class GraphsPlaceholder;
+class TfmGraph;
+class CircuitSelectionPlaceholder;
 class HelpWindow;
+class TfmACrit;
+class TfmCascade;
+class TfmPairs;
 class TfmParEnt;
+class TfmTransfer;
+class TfmUser;
 
 class TfmMain : public QMainWindow {
   Q_OBJECT
@@ -70,12 +76,40 @@ class TfmMain : public QMainWindow {
   void SetMessagePresenter(std::unique_ptr<MessagePresenter> presenter);
   // The open and save dialogs go through one object too.
   void SetFileDialogs(std::unique_ptr<FileDialogs> dialogs);
+  FileDialogs& Dialogs() { return *fileDialogs_; }
 
   // The design windows, pages of the central stack.
   TfmParEnt* RequirementsWindow() const { return parEnt_; }
-  GraphsPlaceholder* GraphsWindow() const { return graphs_; }
+  TfmGraph* GraphsWindow() const { return graphs_; }
   void ShowRequirements();
   void ShowGraphs();
+  // The user-defined filter window, and the biquad coefficient window beside the design.
+  TfmUser* UserWindow() const { return user_; }
+  TfmTransfer* TransferWindow() const { return transfer_; }
+  void ShowUserDefined();
+  void ShowTransferFunction();
+  // The moves between the design steps (TfmMainFlow.cpp).  The graphs window calls these
+  // from its Next and Back buttons; the stage windows add their own beside them.
+  void ContinueFromGraphs();
+  void BackFromGraphs();
+  // The stage windows and their moves (TfmMainFlow.cpp).  Showing a window rebuilds it
+  // from the design.
+  TfmPairs* PairingWindow() const { return pairs_; }
+  TfmCascade* CascadingWindow() const { return cascade_; }
+  CircuitSelectionPlaceholder* CircuitSelectionWindow() const { return cirSel_; }
+  void ShowPairing();
+  void ShowCascading();
+  void ShowCircuitSelection();
+  void ContinueFromPairing();
+  void BackFromPairing();
+  void ContinueFromCascading();
+  void BackFromCascading();
+  void BackFromCircuitSelection();
+  // The cascade criteria, modal over the main window (Options menu, cascading window).
+  TfmACrit* ShowCriteria();
+  // " Hide this window next time" of the pairing window: the pairing mode and its menu
+  // check change, the window stays where it is.
+  void SetPairingAutomatic(bool automatic);
 
   // Help, guidance and tools.  The help window stays open beside the design; the guidance
   // window and the converter are modal.
@@ -172,6 +206,10 @@ class TfmMain : public QMainWindow {
   void PlaceOnScreen();
   // After a file was read: the kind, the options and the design windows.
   void RestoreDesignWindows(const core::DesignReadResult& read);
+  // Options menu: Automatic takes a visible interactive window away, User-interactive
+  // brings it back when the design has been through its step (TfmMainFlow.cpp).
+  void PairingModeSwitched(bool automatic);
+  void CascadingModeSwitched(bool automatic);
 
   // Menu and toolbar handlers.
   void open1Click();
@@ -206,7 +244,12 @@ class TfmMain : public QMainWindow {
   QStackedWidget* pages_ = nullptr;
   QWidget* startPage_ = nullptr;
   TfmParEnt* parEnt_ = nullptr;
-  GraphsPlaceholder* graphs_ = nullptr;
+  TfmGraph* graphs_ = nullptr;
+  TfmUser* user_ = nullptr;
+  TfmTransfer* transfer_ = nullptr;
+  TfmPairs* pairs_ = nullptr;
+  TfmCascade* cascade_ = nullptr;
+  CircuitSelectionPlaceholder* cirSel_ = nullptr;
   HelpWindow* help_ = nullptr;
   std::unique_ptr<MessagePresenter> presenter_;
   std::unique_ptr<FileDialogs> fileDialogs_;

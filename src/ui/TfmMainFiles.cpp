@@ -8,9 +8,11 @@
 #include "core/DesignFile.h"
 #include "core/Paths.h"
 #include "response/ResponseSetup.h"
-#include "ui/GraphsPlaceholder.h"
+#include "stages/UserDefined.h"
+#include "ui/TfmGraph.h"
 #include "ui/TfmMain.h"
 #include "ui/TfmParEnt.h"
+#include "ui/TfmUser.h"
 #include "ui/WaitCursor.h"
 
 namespace tavrin::ui {
@@ -151,7 +153,12 @@ void TfmMain::RestoreDesignWindows(const core::DesignReadResult& read) {
 
   if (kind != core::FilterKind::UserDefined) parEnt_->RestoreDesign();
 
-  if (s.designStep >= 3) {
+  if (kind == core::FilterKind::UserDefined) {
+    // A user-defined filter's graphs come from its sections, over their own range.
+    if (s.designStep >= 2) stages::PrepareUserGraphs(s);
+    core::SetCurrentSlot(s, 0);
+    user_->RestoreDesign();
+  } else if (s.designStep >= 3) {
     // The graphs are not in the file: they are drawn again from the restored slots.
     response::SetUpResponseAxes(s);
     response::StoreGainLevel(s);
@@ -162,7 +169,7 @@ void TfmMain::RestoreDesignWindows(const core::DesignReadResult& read) {
   }
 
   if (kind == core::FilterKind::UserDefined) {
-    ShowGraphs();
+    ShowUserDefined();
   } else {
     ShowRequirements();
   }

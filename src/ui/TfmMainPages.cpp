@@ -2,12 +2,17 @@
 // guidance pages and the tools.
 #include <QStackedWidget>
 
-#include "ui/GraphsPlaceholder.h"
+#include "ui/CircuitSelectionPlaceholder.h"
+#include "ui/TfmGraph.h"
 #include "ui/HelpWindow.h"
+#include "ui/TfmCascade.h"
 #include "ui/TfmDbConv.h"
 #include "ui/TfmMain.h"
+#include "ui/TfmPairs.h"
 #include "ui/TfmParEnt.h"
 #include "ui/TfmStrategy.h"
+#include "ui/TfmTransfer.h"
+#include "ui/TfmUser.h"
 
 namespace tavrin::ui {
 
@@ -21,16 +26,38 @@ void TfmMain::ShowRequirements() {
 
 void TfmMain::ShowGraphs() {
   pages_->setCurrentWidget(graphs_);
-  graphs_->Refresh();
+  graphs_->ShowWindow();
   SetCopyTargetHidden(false);
+}
+
+void TfmMain::ShowUserDefined() {
+  pages_->setCurrentWidget(user_);
+  SetCopyTargetHidden(false);
+}
+
+void TfmMain::ShowTransferFunction() {
+  // The window keeps its place beside the design; asking again brings it to the front
+  // with the stages as they are now.
+  if (transfer_->isVisible()) transfer_->Refresh();
+  transfer_->show();
+  transfer_->raise();
+  transfer_->activateWindow();
 }
 
 void TfmMain::RefreshDesignWindows() {
   QWidget* page = pages_->currentWidget();
   if (page == parEnt_) {
     parEnt_->RefreshForUnit();
+  } else if (page == user_) {
+    user_->RefreshForUnit();
   } else if (page == graphs_) {
-    graphs_->Refresh();
+    graphs_->RefreshForUnit();
+  } else if (page == pairs_) {
+    pairs_->Refresh();
+  } else if (page == cascade_) {
+    cascade_->Refresh();
+  } else if (page == cirSel_) {
+    cirSel_->Refresh();
   }
 }
 

@@ -13,7 +13,7 @@
 
 #include "UiTestSupport.h"
 #include "core/DesignFile.h"
-#include "ui/GraphsPlaceholder.h"
+#include "ui/TfmGraph.h"
 #include "ui/ResultsGrid.h"
 #include "ui/TfmParEnt.h"
 

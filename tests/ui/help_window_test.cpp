@@ -11,7 +11,7 @@
 
 #include "UiTestSupport.h"
 #include "core/Paths.h"
-#include "ui/GraphsPlaceholder.h"
+#include "ui/TfmGraph.h"
 #include "ui/HelpBrowser.h"
 #include "ui/HelpWindow.h"
 #include "ui/TfmParEnt.h"

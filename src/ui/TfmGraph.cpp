@@ -1,0 +1,1091 @@
+#include "ui/TfmGraph.h"
+
+#include <QButtonGroup>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "core/MathHelpers.h"
+#include "core/NumberFormat.h"
+#include "core/Paths.h"
+#include "response/IdealResponse.h"
+#include "response/ResponseSetup.h"
+#include "response/TimeResponse.h"
+#include "stages/UserDefined.h"
+#include "ui/FileDialogs.h"
+#include "ui/ResponsePlot.h"
+#include "ui/TfmConfig.h"
+#include "ui/TfmMain.h"
+#include "ui/TfmPtCalc.h"
+#include "ui/WaitCursor.h"
+
+namespace tavrin::ui {
+
+namespace {
+
+using core::FrequencyUnit;
+
+constexpr std::array<const char*, 6> kTabTexts = {"  Gain  ", "  Phase  ", "  Grp. Delay  ",
+                                                  "  Step  ", "  Impulse  ", "  Pole-zero"};
+constexpr std::array<const char*, core::kSlotCount> kRadioTexts = {
+    " Butterworth ", " Chebyshev ", " Inverse Chebyshev", " Elliptic  (Cauer)  ", " Bessel (Thompson) "};
+
+QString Text(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+// Five significant digits, no blanks: the roots and the read-out.
+QString Number(double x) {
+  return QString::number(x, 'g', 5);
+}
+
+bool IsNotchType(std::uint8_t type) {
+  return type == core::ptSLPN || type == core::ptSHPN || type == core::ptSN;
+}
+
+}  // namespace
+
+TfmGraph::TfmGraph(TfmMain& main, QWidget* parent) : QWidget(parent), main_(main), state_(main.State()) {
+  setObjectName(QStringLiteral("GraphsPage"));
+  setWindowTitle(QString::fromUtf8(kCaption));
+  BuildControls();
+  ptCalc_ = new TfmPtCalc(state_, this);
+  ptCalc_->SetOptions([this] { return PointOptionsNow(); });
+}
+
+TfmGraph::~TfmGraph() = default;
+
+void TfmGraph::BuildControls() {
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(10, 8, 10, 8);
+  caption_ = new QLabel(QString::fromUtf8(kCaption));
+  caption_->setObjectName(QStringLiteral("Caption"));
+  QFont bold = caption_->font();
+  bold.setBold(true);
+  bold.setPointSizeF(bold.pointSizeF() * 1.15);
+  caption_->setFont(bold);
+  outer->addWidget(caption_);
+
+  auto* body = new QHBoxLayout;
+  outer->addLayout(body, 1);
+
+  // The graph: tabs over the plot, the section list beside it for a user-defined filter.
+  auto* graphColumn = new QVBoxLayout;
+  tabs_ = new QTabBar;
+  tabs_->setObjectName(QStringLiteral("Tabs"));
+  tabs_->setExpanding(false);
+  tabs_->setDrawBase(true);
+  for (const char* text : kTabTexts) tabs_->addTab(QString::fromLatin1(text));
+  graphColumn->addWidget(tabs_);
+  auto* plotRow = new QHBoxLayout;
+  plot_ = new ResponsePlot;
+  plotRow->addWidget(plot_, 1);
+  sectionList_ = new QListWidget;
+  sectionList_->setObjectName(QStringLiteral("SectionList"));
+  sectionList_->setMaximumWidth(170);
+  sectionList_->setVisible(false);
+  plotRow->addWidget(sectionList_);
+  graphColumn->addLayout(plotRow, 1);
+  readout_ = new QLabel(QStringLiteral(" "));
+  readout_->setObjectName(QStringLiteral("CursorReadout"));
+  readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  graphColumn->addWidget(readout_);
+  body->addLayout(graphColumn, 1);
+
+  poleZeroInfo_ = new QLabel(plot_);
+  poleZeroInfo_->setObjectName(QStringLiteral("PoleZeroInfo"));
+  poleZeroInfo_->setStyleSheet(QStringLiteral(
+      "QLabel { background: #ffffe8; border: 1px solid #808080; padding: 4px; color: black; }"));
+  poleZeroInfo_->setVisible(false);
+
+  // The controls.
+  auto* side = new QVBoxLayout;
+  side->setSpacing(8);
+  approxGroup_ = new QGroupBox(QStringLiteral("Select Approximation"));
+  approxGroup_->setObjectName(QStringLiteral("ApproxGroup"));
+  auto* grid = new QGridLayout(approxGroup_);
+  grid->setVerticalSpacing(2);
+  radioGroup_ = new QButtonGroup(this);
+  for (int slot = 0; slot < core::kSlotCount; ++slot) {
+    auto* radio = new QRadioButton(QString::fromLatin1(kRadioTexts[static_cast<std::size_t>(slot)]));
+    radio->setObjectName(QStringLiteral("ApproxRadio%1").arg(slot));
+    QPalette palette = radio->palette();
+    palette.setColor(QPalette::WindowText, ApproximationColor(slot));
+    radio->setPalette(palette);
+    auto* label = new QLabel;
+    label->setObjectName(QStringLiteral("OrderLabel%1").arg(slot));
+    grid->addWidget(radio, slot, 0);
+    grid->addWidget(label, slot, 1);
+    radioGroup_->addButton(radio, slot);
+    radios_[static_cast<std::size_t>(slot)] = radio;
+    orderLabels_[static_cast<std::size_t>(slot)] = label;
+    connect(radio, &QRadioButton::clicked, this, [this, slot] { ApproximationClick(slot); });
+  }
+  side->addWidget(approxGroup_);
+
+  auto* viewGroup = new QGroupBox(QStringLiteral("Display Approximations"));
+  auto* viewLayout = new QVBoxLayout(viewGroup);
+  viewAll_ = new QRadioButton(QStringLiteral("View all"));
+  viewAll_->setObjectName(QStringLiteral("ViewAllBtn"));
+  viewSingle_ = new QRadioButton(QStringLiteral("View single"));
+  viewSingle_->setObjectName(QStringLiteral("ViewSingleBtn"));
+  viewLayout->addWidget(viewAll_);
+  viewLayout->addWidget(viewSingle_);
+  connect(viewAll_, &QRadioButton::clicked, this, [this] { SetViewAll(true); });
+  connect(viewSingle_, &QRadioButton::clicked, this, [this] { SetViewAll(false); });
+  side->addWidget(viewGroup);
+
+  auto* configGroup = new QGroupBox(QStringLiteral("Configure Graphs"));
+  auto* configLayout = new QGridLayout(configGroup);
+  zoom_ = new QPushButton(QStringLiteral("Zoom"));
+  zoom_->setObjectName(QStringLiteral("ZoomBtn"));
+  zoom_->setCheckable(true);
+  zoom_->setToolTip(QStringLiteral("Zoom in on the gain: drag a rectangle from upper left to lower right"));
+  unzoom_ = new QPushButton(QStringLiteral("Unzoom"));
+  unzoom_->setObjectName(QStringLiteral("UnzoomBtn"));
+  unzoom_->setToolTip(QStringLiteral("Back to the range before the last zoom"));
+  configure_ = new QPushButton(QStringLiteral("Configure"));
+  configure_->setObjectName(QStringLiteral("ConfigureBtn"));
+  configure_->setToolTip(QStringLiteral("Axis ranges, scales, grid and 3 dB marker"));
+  saveGraph_ = new QPushButton(QStringLiteral("Save graph..."));
+  saveGraph_->setObjectName(QStringLiteral("SaveGraphBtn"));
+  saveGraph_->setToolTip(QStringLiteral("Save the visible graph as a PNG picture or an SVG drawing"));
+  exportData_ = new QPushButton(QStringLiteral("Export data..."));
+  exportData_->setObjectName(QStringLiteral("ExportDataBtn"));
+  exportData_->setToolTip(QStringLiteral("Save the curves of the visible tab as CSV"));
+  configLayout->addWidget(zoom_, 0, 0);
+  configLayout->addWidget(unzoom_, 0, 1);
+  configLayout->addWidget(configure_, 1, 0, 1, 2);
+  configLayout->addWidget(saveGraph_, 2, 0, 1, 2);
+  configLayout->addWidget(exportData_, 3, 0, 1, 2);
+  connect(zoom_, &QPushButton::clicked, this, &TfmGraph::ZoomBtnClick);
+  connect(unzoom_, &QPushButton::clicked, this, &TfmGraph::UnzoomBtnClick);
+  connect(configure_, &QPushButton::clicked, this, &TfmGraph::ConfigureBtnClick);
+  connect(saveGraph_, &QPushButton::clicked, this, [this] {
+    const QString file = SaveGraphDialog();
+    if (!file.isEmpty()) SaveGraph(file, plot_->size());
+  });
+  connect(exportData_, &QPushButton::clicked, this, [this] {
+    const QString file = ExportDataDialog();
+    if (!file.isEmpty()) ExportData(file);
+  });
+  side->addWidget(configGroup);
+  side->addStretch(1);
+
+  auto* strategy = new QPushButton(QStringLiteral("Strategy"));
+  strategy->setObjectName(QStringLiteral("StrategyBtn"));
+  auto* back = new QPushButton(QStringLiteral("Back"));
+  back->setObjectName(QStringLiteral("BackBtn"));
+  next_ = new QPushButton(QStringLiteral("Next"));
+  next_->setObjectName(QStringLiteral("NextBtn"));
+  next_->setToolTip(QStringLiteral("Go on with the chosen approximation"));
+  auto* close = new QPushButton(QStringLiteral("&Close"));
+  close->setObjectName(QStringLiteral("CloseBtn"));
+  auto* help = new QPushButton(QStringLiteral("Help"));
+  help->setObjectName(QStringLiteral("HelpBtn"));
+  auto* buttons = new QGridLayout;
+  buttons->addWidget(strategy, 0, 0);
+  buttons->addWidget(help, 0, 1);
+  buttons->addWidget(close, 1, 1);
+  buttons->addWidget(back, 2, 0);
+  buttons->addWidget(next_, 2, 1);
+  side->addLayout(buttons);
+  body->addLayout(side);
+
+  connect(strategy, &QPushButton::clicked, this, [this] { main_.ShowStrategy(3); });
+  connect(help, &QPushButton::clicked, this, [this] { main_.ShowHelp(QStringLiteral("graphs.html")); });
+  connect(back, &QPushButton::clicked, this, &TfmGraph::BackBtnClick);
+  connect(next_, &QPushButton::clicked, this, &TfmGraph::NextBtnClick);
+  connect(close, &QPushButton::clicked, this, [this] {
+    if (main_.SavePrompt()) main_.ResetDesign();
+  });
+  connect(tabs_, &QTabBar::currentChanged, this, [this](int) {
+    if (!setUpOnce_) return;
+    poleZeroInfo_->hide();
+    EvaluateTab();
+  });
+  connect(plot_, &ResponsePlot::areaClicked, this, &TfmGraph::PlotClicked);
+  connect(plot_, &ResponsePlot::zoomDragged, this, &TfmGraph::ZoomDragged);
+  connect(plot_, &ResponsePlot::zoomCancelled, this, [this] {
+    state_.idealGraph.zoomArmed = false;
+    state_.idealAxes.rangeLocked = false;
+    plot_->SetZoomArmed(false);
+    zoom_->setChecked(false);
+  });
+  connect(plot_, &ResponsePlot::hovered, this, &TfmGraph::UpdateReadout);
+  connect(sectionList_, &QListWidget::currentRowChanged, this, [this](int) {
+    if (CurrentTab() == Tab::PoleZero) DrawGraph();
+  });
+}
+
+// ---------------------------------------------------------------------------------------
+// Showing and setting up
+
+bool TfmGraph::IsUserDefined() const {
+  return state_.spec.kind == core::FilterKind::UserDefined;
+}
+
+bool TfmGraph::Available(int slot) const {
+  if (slot < 0 || slot > state_.lastSlot || slot >= core::kSlotCount) return false;
+  if (IsUserDefined()) return slot == 0;
+  return core::SlotHasResult(state_, slot);
+}
+
+void TfmGraph::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // The pole-zero scale depends on the plot's size, known only once shown.
+  if (setUpOnce_ && CurrentTab() == Tab::PoleZero) DrawGraph();
+}
+
+void TfmGraph::hideEvent(QHideEvent* event) {
+  ptCalc_->hide();
+  QWidget::hideEvent(event);
+}
+
+void TfmGraph::ShowWindow() {
+  if (!setUpOnce_ || state_.stepsStale || state_.designStep < 3) {
+    SetUp();
+  } else {
+    ConvertUnitIfNeeded();
+    DrawGraph();
+  }
+}
+
+void TfmGraph::AdjustTabs() {
+  const bool user = IsUserDefined();
+  const bool hasTimeTabs = tabs_->count() == 6;
+  const QSignalBlocker block(tabs_);
+  if (user && hasTimeTabs) {
+    tabs_->removeTab(4);
+    tabs_->removeTab(3);
+  } else if (!user && !hasTimeTabs) {
+    tabs_->insertTab(3, QString::fromLatin1(kTabTexts[3]));
+    tabs_->insertTab(4, QString::fromLatin1(kTabTexts[4]));
+  }
+}
+
+void TfmGraph::SetUpApproximationButtons() {
+  const bool user = IsUserDefined();
+  approxGroup_->setTitle(user ? QStringLiteral("User-defined filter") : QStringLiteral("Select Approximation"));
+  for (int slot = 0; slot < core::kSlotCount; ++slot) {
+    QRadioButton* radio = radios_[static_cast<std::size_t>(slot)];
+    QLabel* label = orderLabels_[static_cast<std::size_t>(slot)];
+    const core::ApproxResult& r = state_.results[static_cast<std::size_t>(slot)];
+    const bool shown = !user || slot == 0;
+    radio->setVisible(shown);
+    label->setVisible(shown);
+    if (!shown) continue;
+    radio->setText(user ? QStringLiteral(" User defined") : QString::fromLatin1(kRadioTexts[static_cast<std::size_t>(slot)]));
+    if (!user && r.tooHigh) {
+      label->setText(QStringLiteral("N > %1").arg(core::kMaxOrder));
+    } else {
+      label->setText(QStringLiteral("N = %1").arg(r.order));
+    }
+    radio->setEnabled(Available(slot));
+    label->setEnabled(Available(slot));
+  }
+  // The chosen approximation stays chosen when it can be; otherwise the last available.
+  int chosen = state_.chosenSlot;
+  if (!Available(chosen)) {
+    for (int slot = 0; slot <= state_.lastSlot && slot < core::kSlotCount; ++slot)
+      if (Available(slot)) chosen = slot;
+    if (chosen != state_.chosenSlot && Available(chosen)) {
+      state_.modified = true;
+      state_.stepsStale = true;
+    }
+  }
+  if (Available(chosen)) {
+    state_.chosenSlot = static_cast<std::int16_t>(chosen);
+    core::SetCurrentSlot(state_, chosen);
+    radios_[static_cast<std::size_t>(chosen)]->setChecked(true);
+  }
+}
+
+void TfmGraph::SetUp() {
+  core::GraphConfig& g = state_.idealGraph;
+  g.zoomArmed = false;
+  g.zoomed = false;
+  g.currentLevel = 0;
+  state_.idealAxes.rangeLocked = false;
+  plot_->SetZoomArmed(false);
+  zoom_->setChecked(false);
+  axesUnit_ = state_.frequencyUnit;
+  AdjustTabs();
+  SetUpApproximationButtons();
+  (g.viewAll ? viewAll_ : viewSingle_)->setChecked(true);
+  sectionList_->clear();
+  if (IsUserDefined()) {
+    for (int s = 1; s <= state_.stageCount; ++s) {
+      QString line = Text(stages::SectionListLine(state_, s));
+      line.replace(QLatin1Char('\t'), QStringLiteral("  "));
+      sectionList_->addItem(line);
+    }
+  }
+  setUpOnce_ = true;
+  {
+    const QSignalBlocker block(tabs_);
+    tabs_->setCurrentIndex(0);
+  }
+  poleZeroInfo_->hide();
+  EvaluateTab();
+  StoreLevel(0);
+  UpdateZoomButtons();
+}
+
+void TfmGraph::ConvertUnitIfNeeded() {
+  if (axesUnit_ == state_.frequencyUnit) return;
+  const double factor = state_.frequencyUnit == FrequencyUnit::Hz ? 1 / core::kTwoPi : core::kTwoPi;
+  core::IdealAxes& ax = state_.idealAxes;
+  ax.freqStart *= factor;
+  ax.freqStop *= factor;
+  ax.freqLimitLow *= factor;
+  ax.freqLimitHigh *= factor;
+  // The zoom levels keep their frequencies in the display unit too, so unzooming after a
+  // unit change returns to the same range.
+  for (core::GraphZoomLevel& level : state_.idealGraph.level) {
+    level.freqStart *= factor;
+    level.freqStop *= factor;
+  }
+  axesUnit_ = state_.frequencyUnit;
+  response::ComputeFrequencyGrid(state_);
+}
+
+void TfmGraph::RefreshForUnit() {
+  if (!setUpOnce_) return;
+  ConvertUnitIfNeeded();
+  EvaluateTab();
+}
+
+// ---------------------------------------------------------------------------------------
+// Tabs and evaluation
+
+TfmGraph::Tab TfmGraph::CurrentTab() const {
+  const int index = tabs_->currentIndex();
+  if (IsUserDefined() && tabs_->count() == 4) {
+    static constexpr std::array<Tab, 4> kUserTabs = {Tab::Gain, Tab::Phase, Tab::Delay, Tab::PoleZero};
+    return kUserTabs[static_cast<std::size_t>(std::clamp(index, 0, 3))];
+  }
+  return static_cast<Tab>(std::clamp(index, 0, 5));
+}
+
+void TfmGraph::SelectTab(Tab tab) {
+  int index = static_cast<int>(tab);
+  if (tabs_->count() == 4) {
+    if (tab == Tab::Step || tab == Tab::Impulse) return;
+    if (tab == Tab::PoleZero) index = 3;
+  }
+  tabs_->setCurrentIndex(index);
+}
+
+void TfmGraph::ResetTabLimits() {
+  core::IdealAxes& ax = state_.idealAxes;
+  ax.phaseTop = 0;
+  ax.phaseBottom = 1000;
+  ax.delayTop = 0;
+  ax.stepMin = 0;
+  ax.stepMax = 0;
+  ax.impulseMax = -10000;
+  ax.impulseMin = 1000;
+  ax.impulseExponent = 0;
+}
+
+void TfmGraph::ComputeUserDefinedGain(core::DesignState& state, int first, int last) {
+  for (int i = first; i <= last; ++i) {
+    core::CurveRecord& c = response::CurveAt(state, 0, i);
+    c.gainVv = stages::ComputeUserGain(state, 1, state.stageCount, state.frequencyGrid[static_cast<std::size_t>(i)].rad);
+    c.gainDb = stages::UserGainDb(c.gainVv);
+  }
+  if (first != last && !state.idealAxes.rangeLocked) response::RangeGainAxes(state, 0, first, last);
+}
+
+void TfmGraph::EvaluateGainOnly() {
+  const int n = state_.gridN;
+  for (int slot = 0; slot <= state_.lastSlot && slot < core::kSlotCount; ++slot) {
+    if (!Available(slot)) continue;
+    core::SetCurrentSlot(state_, slot);
+    if (IsUserDefined()) {
+      ComputeUserDefinedGain(state_, 0, n);
+      response::MarkTransmissionZeros(state_);
+    } else {
+      response::ComputeIdealGain(state_, 0, n);
+      if (!state_.allPole) response::MarkTransmissionZeros(state_);
+    }
+  }
+  core::SetCurrentSlot(state_, state_.chosenSlot);
+}
+
+void TfmGraph::EvaluateTab() {
+  {
+    const WaitCursor busy;
+    ResetTabLimits();
+    const Tab tab = CurrentTab();
+    const int n = state_.gridN;
+    if (tab == Tab::Gain) {
+      EvaluateGainOnly();
+    } else if (tab != Tab::PoleZero) {
+      for (int slot = 0; slot <= state_.lastSlot && slot < core::kSlotCount; ++slot) {
+        if (!Available(slot)) continue;
+        core::SetCurrentSlot(state_, slot);
+        switch (tab) {
+          case Tab::Phase:
+            response::ComputeIdealPhase(state_, 0, n);
+            break;
+          case Tab::Delay:
+            response::ComputeIdealDelay(state_, 0, n);
+            break;
+          case Tab::Step:
+            response::ComputeStepResponse(state_, 0, n);
+            break;
+          case Tab::Impulse:
+            response::ComputeImpulseResponse(state_, 0, n);
+            break;
+          default:
+            break;
+        }
+      }
+      core::SetCurrentSlot(state_, state_.chosenSlot);
+    }
+  }
+  DrawGraph();
+}
+
+// ---------------------------------------------------------------------------------------
+// Drawing
+
+QString TfmGraph::XTitle() const {
+  const Tab tab = CurrentTab();
+  if (tab == Tab::Step || tab == Tab::Impulse) return Text(response::TimeAxisTitle(state_));
+  if (tab == Tab::PoleZero) return QStringLiteral("Re[s]");
+  return state_.frequencyUnit == FrequencyUnit::Hz ? QStringLiteral("Frequency  (Hz)")
+                                                  : QStringLiteral("Frequency  (rad/s)");
+}
+
+QString TfmGraph::YTitle() const {
+  const core::IdealAxes& ax = state_.idealAxes;
+  switch (CurrentTab()) {
+    case Tab::Gain:
+      return state_.idealGraph.gainInDb ? QStringLiteral("Gain  (dB)") : QStringLiteral("Gain  (Vo/Vin)");
+    case Tab::Phase:
+      return state_.idealGraph.phaseInDegrees ? QStringLiteral("Phase (degrees)") : QStringLiteral("Phase (radians)");
+    case Tab::Delay:
+      return QStringLiteral("Delay (X1e%1 s)").arg(ax.delayExponent);
+    case Tab::Step:
+      return QString::fromLatin1(response::kStepAxisTitle);
+    case Tab::Impulse:
+      return Text(response::ImpulseAxisTitle(state_));
+    case Tab::PoleZero:
+      return QStringLiteral("Im[s]");
+  }
+  return QString();
+}
+
+void TfmGraph::DrawGraph() {
+  if (!setUpOnce_) return;
+  const Tab tab = CurrentTab();
+  sectionList_->setVisible(IsUserDefined() && tab == Tab::PoleZero);
+  if (tab == Tab::PoleZero) {
+    DrawPoleZero();
+    return;
+  }
+  const core::IdealAxes& ax = state_.idealAxes;
+  const core::GraphConfig& g = state_.idealGraph;
+  const bool hz = state_.frequencyUnit == FrequencyUnit::Hz;
+  const bool time = tab == Tab::Step || tab == Tab::Impulse;
+  const double timeScale = core::Pow10(-ax.timeExponent);
+  const double radians = g.phaseInDegrees ? 1.0 : core::kPi / 180.0;
+  const double delayScale = core::Pow10(-ax.delayExponent);
+  const double impulseScale = core::Pow10(-ax.impulseExponent);
+
+  PlotAxes axes;
+  axes.xTitle = XTitle();
+  axes.yTitle = YTitle();
+  axes.horizontalGrid = g.gridLinesHorizontal;
+  axes.verticalGrid = g.gridLinesVertical;
+  if (time) {
+    axes.xMin = 0;
+    axes.xMax = ax.timeSpan;
+  } else {
+    axes.xMin = ax.freqStart;
+    axes.xMax = ax.freqStop;
+    axes.xLog = ax.logarithmic;
+  }
+  switch (tab) {
+    case Tab::Gain:
+      axes.yMin = g.gainInDb ? ax.dbBottom : ax.vvBottom;
+      axes.yMax = g.gainInDb ? ax.dbTop : ax.vvTop;
+      break;
+    case Tab::Phase:
+      axes.yMin = -ax.phaseTop * radians;
+      axes.yMax = -ax.phaseBottom * radians;
+      break;
+    case Tab::Delay:
+      axes.yMin = 0;
+      axes.yMax = ax.delayTop * delayScale;
+      break;
+    case Tab::Step:
+      axes.yMin = ax.stepMin;
+      axes.yMax = ax.stepMax;
+      break;
+    case Tab::Impulse:
+      axes.yMin = ax.impulseMin;
+      axes.yMax = ax.impulseMax;
+      break;
+    case Tab::PoleZero:
+      break;
+  }
+  if (!(axes.yMax > axes.yMin)) axes.yMax = axes.yMin + 1;
+
+  std::vector<PlotSeries> series;
+  const int n = state_.gridN;
+  for (int slot = 0; slot <= state_.lastSlot && slot < core::kSlotCount; ++slot) {
+    if (!Available(slot)) continue;
+    if (!g.viewAll && slot != state_.chosenSlot) continue;
+    PlotSeries s;
+    s.id = slot;
+    s.color = ApproximationColor(slot);
+    s.style = IsUserDefined() ? Qt::SolidLine : ApproximationPenStyle(slot);
+    s.name = IsUserDefined() ? QStringLiteral("User defined") : Text(core::ApproximationName(slot));
+    s.x.reserve(n + 1);
+    s.y.reserve(n + 1);
+    for (int i = 0; i <= n; ++i) {
+      const core::CurveRecord& c = response::CurveAt(state_, slot, i);
+      const auto index = static_cast<std::size_t>(i);
+      double x = 0, y = 0;
+      if (time) {
+        x = state_.timeGrid[index] * timeScale;
+      } else {
+        x = hz ? state_.frequencyGrid[index].hz : state_.frequencyGrid[index].rad;
+      }
+      switch (tab) {
+        case Tab::Gain:
+          y = g.gainInDb ? c.gainDb : c.gainVv;
+          break;
+        case Tab::Phase:
+          y = -c.phaseLag * radians;
+          break;
+        case Tab::Delay:
+          y = c.delay * delayScale;
+          break;
+        case Tab::Step:
+          y = c.step;
+          break;
+        case Tab::Impulse:
+          y = c.impulse * impulseScale;
+          break;
+        case Tab::PoleZero:
+          break;
+      }
+      s.x.push_back(x);
+      s.y.push_back(y);
+    }
+    series.push_back(std::move(s));
+  }
+
+  std::optional<double> level;
+  if (tab == Tab::Gain && g.marker3dB) {
+    const double vv = state_.spec.overallGain / std::sqrt(2.0);
+    const double y = g.gainInDb ? 20 * std::log10(vv) : vv;
+    if (y > axes.yMin && y < axes.yMax) level = y;
+  }
+  markerRoots_.clear();
+  plot_->SetAreaCursor(QCursor(Qt::PointingHandCursor));
+  plot_->SetAxes(axes);
+  plot_->SetSeries(std::move(series));
+  plot_->SetLevelLine(level);
+  plot_->Redraw();
+  UpdateZoomButtons();
+}
+
+// The roots of one approximation (or of the user-defined filter's sections) in the display
+// unit: poles with their real part negative, zero pairs once with their multiplicity.
+void TfmGraph::DrawPoleZero() {
+  const bool hz = state_.frequencyUnit == FrequencyUnit::Hz;
+  const double unit = hz ? 1 / core::kTwoPi : 1.0;
+  const core::GraphConfig& g = state_.idealGraph;
+  std::vector<std::vector<Root>> sets;  // per drawn group: poles and zeros
+  std::vector<int> setSlot;
+  std::vector<bool> highlighted;
+
+  auto addZero = [](std::vector<Root>& roots, Root z) {
+    for (Root& r : roots) {
+      if (!r.pole && r.pair == z.pair && std::fabs(r.im - z.im) <= 1e-9 * std::max(1.0, z.im)) {
+        r.multiplicity += z.multiplicity;
+        return;
+      }
+    }
+    roots.push_back(z);
+  };
+
+  if (IsUserDefined()) {
+    const int selected = sectionList_->currentRow() + 1;
+    for (int st = 1; st <= state_.stageCount; ++st) {
+      if (selected > 0 && st != selected && !g.viewAll) continue;
+      const core::Stage& stage = state_.stages[static_cast<std::size_t>(st)];
+      std::vector<Root> roots;
+      const std::uint8_t type = stage.type & 0x7F;
+      if (type == core::ptFLP || type == core::ptFHP) {
+        roots.push_back(Root{0, true, -stage.p * unit, 0, 1, false});
+        if (type == core::ptFHP) addZero(roots, Root{0, false, 0, 0, 1, false});
+      } else {
+        const double sigma = stage.wp / (2 * stage.Qp);
+        const double d = 1 - 1 / (4 * stage.Qp * stage.Qp);
+        if (d > 0) {
+          roots.push_back(Root{0, true, -sigma * unit, stage.wp * std::sqrt(d) * unit, 1, true});
+        } else {
+          const double spread = stage.wp * std::sqrt(-d);
+          roots.push_back(Root{0, true, (-sigma + spread) * unit, 0, 1, false});
+          roots.push_back(Root{0, true, (-sigma - spread) * unit, 0, 1, false});
+        }
+        if (type == core::ptSHP) addZero(roots, Root{0, false, 0, 0, 1, true});
+        if (type == core::ptSBP) addZero(roots, Root{0, false, 0, 0, 1, false});
+        if (IsNotchType(type)) addZero(roots, Root{0, false, 0, stage.wz * unit, 1, true});
+      }
+      sets.push_back(std::move(roots));
+      setSlot.push_back(0);
+      highlighted.push_back(selected > 0 && st == selected);
+    }
+  } else {
+    for (int slot = 0; slot <= state_.lastSlot && slot < core::kSlotCount; ++slot) {
+      if (!Available(slot)) continue;
+      if (!g.viewAll && slot != state_.chosenSlot) continue;
+      const core::ApproxResult& r = state_.results[static_cast<std::size_t>(slot)];
+      std::vector<Root> roots;
+      for (int k = 1; k <= r.polePairs && k <= core::kMaxEntries; ++k) {
+        const core::PoleRoot& p = state_.poleRoots[static_cast<std::size_t>(slot)][static_cast<std::size_t>(k)];
+        roots.push_back(Root{slot, true, -p.sigma * unit, p.omega * unit, 1, p.omega != 0});
+      }
+      if (r.hasRealPole) roots.push_back(Root{slot, true, -r.realPole * unit, 0, 1, false});
+      if (r.hasSecondRealPole) roots.push_back(Root{slot, true, -r.secondRealPole * unit, 0, 1, false});
+      for (int k = 1; k <= r.zeroPairs && k <= core::kMaxEntries; ++k) {
+        const double wz = state_.zeroRoots[static_cast<std::size_t>(slot)][static_cast<std::size_t>(k)].wz;
+        addZero(roots, Root{slot, false, 0, wz * unit, 1, true});
+      }
+      const int singles = core::SingleZerosAtOrigin(state_, slot);
+      if (singles > 0) addZero(roots, Root{slot, false, 0, 0, singles, false});
+      sets.push_back(std::move(roots));
+      setSlot.push_back(slot);
+      highlighted.push_back(false);
+    }
+  }
+
+  double reMax = 0, imMax = 0;
+  for (const auto& roots : sets) {
+    for (const Root& r : roots) {
+      if (r.pole) reMax = std::max(reMax, std::fabs(r.re));
+      imMax = std::max(imMax, r.im);
+    }
+  }
+  if (imMax == 0) imMax = reMax;
+  if (imMax == 0) imMax = 1;
+
+  // One scale on both axes: the largest imaginary part 30 % of the height from the real
+  // axis, the origin at 65 % of the width and half the height.
+  PlotAxes axes;
+  axes.xTitle = XTitle();
+  axes.yTitle = YTitle();
+  axes.horizontalGrid = g.gridLinesHorizontal;
+  axes.verticalGrid = g.gridLinesVertical;
+  axes.originLines = true;
+  auto fit = [&] {
+    const QRect area = plot_->PlotArea();
+    const double w = std::max(area.width(), 10), h = std::max(area.height(), 10);
+    const double perPixel = imMax / (0.3 * h);
+    axes.xMin = -0.65 * w * perPixel;
+    axes.xMax = 0.35 * w * perPixel;
+    axes.yMin = -0.5 * h * perPixel;
+    axes.yMax = 0.5 * h * perPixel;
+    plot_->SetAxes(axes);
+  };
+
+  std::vector<PlotSeries> series;
+  markerRoots_.clear();
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    PlotSeries poles, zeros;
+    const QColor color = IsUserDefined() ? (highlighted[i] ? QColor(220, 0, 0) : ApproximationColor(0))
+                                         : ApproximationColor(setSlot[i]);
+    for (PlotSeries* s : {&poles, &zeros}) {
+      s->color = color;
+      s->id = setSlot[i];
+      s->width = highlighted[i] ? 2.6 : 1.6;
+      s->markerSize = highlighted[i] ? 12 : 9;
+    }
+    poles.shape = QCPScatterStyle::ssCross;
+    zeros.shape = QCPScatterStyle::ssCircle;
+    std::vector<Root> poleRoots, zeroRoots;
+    for (const Root& r : sets[i]) {
+      PlotSeries& s = r.pole ? poles : zeros;
+      std::vector<Root>& keep = r.pole ? poleRoots : zeroRoots;
+      s.x.push_back(r.re);
+      s.y.push_back(r.im);
+      keep.push_back(r);
+      if (r.pair && r.im != 0) {
+        s.x.push_back(r.re);
+        s.y.push_back(-r.im);
+        keep.push_back(r);
+      }
+    }
+    series.push_back(std::move(poles));
+    markerRoots_.push_back(std::move(poleRoots));
+    series.push_back(std::move(zeros));
+    markerRoots_.push_back(std::move(zeroRoots));
+  }
+  plot_->SetAreaCursor(QCursor(Qt::CrossCursor));
+  plot_->SetSeries(std::move(series));
+  plot_->SetLevelLine(std::nullopt);
+  fit();
+  plot_->Redraw();
+  fit();  // the tick labels of the first pass may have moved the plot area
+  plot_->Redraw();
+}
+
+// ---------------------------------------------------------------------------------------
+// Approximations and view
+
+void TfmGraph::ApproximationClick(int slot) {
+  if (!Available(slot)) return;
+  core::SetCurrentSlot(state_, slot);
+  state_.chosenSlot = static_cast<std::int16_t>(slot);
+  radios_[static_cast<std::size_t>(slot)]->setChecked(true);
+  state_.modified = true;
+  state_.stepsStale = true;
+  if (!state_.idealGraph.viewAll) DrawGraph();
+}
+
+void TfmGraph::SetViewAll(bool all) {
+  state_.idealGraph.viewAll = all;
+  viewAll_->setChecked(all);
+  viewSingle_->setChecked(!all);
+  DrawGraph();
+}
+
+void TfmGraph::NextBtnClick() {
+  ptCalc_->hide();
+  main_.ContinueFromGraphs();
+}
+
+void TfmGraph::BackBtnClick() {
+  ptCalc_->hide();
+  main_.BackFromGraphs();
+}
+
+// ---------------------------------------------------------------------------------------
+// Zoom
+
+void TfmGraph::StoreLevel(int level) {
+  const core::IdealAxes& ax = state_.idealAxes;
+  core::GraphZoomLevel& l = state_.idealGraph.level[static_cast<std::size_t>(level)];
+  l.freqStart = ax.freqStart;
+  l.freqStop = ax.freqStop;
+  l.vvBottom = ax.vvBottom;
+  l.vvTop = ax.vvTop;
+  l.dbBottom = ax.dbBottom;
+  l.dbTop = ax.dbTop;
+}
+
+void TfmGraph::RestoreLevel(int level) {
+  core::IdealAxes& ax = state_.idealAxes;
+  const core::GraphZoomLevel& l = state_.idealGraph.level[static_cast<std::size_t>(level)];
+  ax.freqStart = l.freqStart;
+  ax.freqStop = l.freqStop;
+  ax.vvBottom = l.vvBottom;
+  ax.vvTop = l.vvTop;
+  ax.dbBottom = l.dbBottom;
+  ax.dbTop = l.dbTop;
+}
+
+void TfmGraph::UpdateZoomButtons() {
+  const core::GraphConfig& g = state_.idealGraph;
+  zoom_->setEnabled(g.currentLevel < 2);
+  zoom_->setChecked(g.zoomArmed);
+  unzoom_->setEnabled(g.currentLevel >= 1);
+}
+
+void TfmGraph::ZoomBtnClick() {
+  core::GraphConfig& g = state_.idealGraph;
+  if (CurrentTab() != Tab::Gain || g.currentLevel >= 2) {
+    zoom_->setChecked(false);
+    return;
+  }
+  g.zoomArmed = !g.zoomArmed;
+  state_.idealAxes.rangeLocked = g.zoomArmed;
+  plot_->SetZoomArmed(g.zoomArmed);
+  zoom_->setChecked(g.zoomArmed);
+  ptCalc_->hide();
+}
+
+void TfmGraph::ZoomDragged(QPoint from, QPoint to) {
+  core::GraphConfig& g = state_.idealGraph;
+  core::IdealAxes& ax = state_.idealAxes;
+  auto endZoomMode = [&] {
+    g.zoomArmed = false;
+    ax.rangeLocked = false;
+    plot_->SetZoomArmed(false);
+    zoom_->setChecked(false);
+  };
+  if (to.x() - from.x() < 1 || to.y() - from.y() < 1) {
+    endZoomMode();
+    ShowMessage(main_.Presenter(), this,
+                MakeMessage(kZoomMessage, approx::MessageKind::Information, approx::MessageButtons::Ok));
+    return;
+  }
+  StoreLevel(g.currentLevel);
+  const double vvTopFound = ax.vvTop;
+  ax.freqStart = plot_->XAt(from.x());
+  ax.freqStop = plot_->XAt(to.x());
+  const double top = plot_->YAt(from.y());
+  const double bottom = plot_->YAt(to.y());
+  if (g.gainInDb) {
+    ax.dbTop = top;
+    ax.dbBottom = bottom;
+    ax.vvTop = std::min(std::pow(10.0, 0.05 * top), vvTopFound);
+    ax.vvBottom = std::pow(10.0, 0.05 * bottom);
+  } else {
+    ax.vvTop = top;
+    ax.vvBottom = std::max(0.0, bottom);
+    ax.dbTop = 20 * std::log10(ax.vvTop);
+    ax.dbBottom = ax.vvBottom > 0 ? 20 * std::log10(ax.vvBottom) : response::kNotchDb;
+  }
+  EvaluateGainOnly();  // on the grid as it is, with the ranging still locked
+  endZoomMode();
+  g.zoomed = true;
+  ++g.currentLevel;
+  StoreLevel(g.currentLevel);
+  DrawGraph();
+}
+
+void TfmGraph::UnzoomBtnClick() {
+  core::GraphConfig& g = state_.idealGraph;
+  if (CurrentTab() != Tab::Gain || g.currentLevel < 1) return;
+  RestoreLevel(g.currentLevel - 1);
+  response::ComputeFrequencyGrid(state_);
+  EvaluateGainOnly();
+  --g.currentLevel;
+  if (g.currentLevel == 0) g.zoomed = false;
+  DrawGraph();
+}
+
+void TfmGraph::ConfigureBtnClick() {
+  TfmConfig config(state_, this);
+  if (config.exec() == QDialog::Accepted) {
+    ConfigurationApplied(config.Applied());
+  } else {
+    // Cancel left every limit and setting as it was.
+    DrawGraph();
+  }
+}
+
+void TfmGraph::ConfigurationApplied(const TfmConfig::Changes& changes) {
+  if (changes.frequencyGrid) response::ComputeFrequencyGrid(state_);
+  if (changes.timeGrid) response::ComputeTimeGrid(state_);
+  if (changes.frequencyGrid || changes.timeGrid || changes.gainUnit) {
+    EvaluateTab();
+  } else {
+    DrawGraph();
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Clicks, read-out, exports
+
+response::ResponseTab TfmGraph::PointTab() const {
+  switch (CurrentTab()) {
+    case Tab::Phase:
+      return response::ResponseTab::Phase;
+    case Tab::Delay:
+      return response::ResponseTab::Delay;
+    case Tab::Step:
+      return response::ResponseTab::Step;
+    case Tab::Impulse:
+      return response::ResponseTab::Impulse;
+    default:
+      return response::ResponseTab::Gain;
+  }
+}
+
+response::PointOptions TfmGraph::PointOptionsNow() const {
+  response::PointOptions o;
+  o.viewAll = state_.idealGraph.viewAll;
+  o.gainInDb = state_.idealGraph.gainInDb;
+  o.phaseInDegrees = state_.idealGraph.phaseInDegrees;
+  if (IsUserDefined()) o.userDefinedGain = [](core::DesignState& s) { ComputeUserDefinedGain(s, 0, 0); };
+  return o;
+}
+
+void TfmGraph::PlotClicked(QPoint pixel) {
+  const Tab tab = CurrentTab();
+  if (tab == Tab::PoleZero) {
+    poleZeroInfo_->hide();
+    const std::optional<ResponsePlot::Hit> hit = plot_->HitTest(pixel, 3);
+    if (!hit) return;
+    const Root& r = markerRoots_[static_cast<std::size_t>(hit->series)][static_cast<std::size_t>(hit->point)];
+    const bool hz = state_.frequencyUnit == FrequencyUnit::Hz;
+    QStringList lines;
+    lines << (IsUserDefined() ? QStringLiteral("User defined") : Text(core::ApproximationName(r.slot)));
+    if (r.pole) {
+      lines << (r.pair ? QStringLiteral("Pole pair") : QStringLiteral("Single pole"));
+    } else if (r.pair) {
+      lines << (r.multiplicity > 1 ? QStringLiteral("%1 zero pairs").arg(r.multiplicity) : QStringLiteral("Zero pair"));
+    } else {
+      lines << (r.multiplicity > 1 ? QStringLiteral("%1 single zeros").arg(r.multiplicity)
+                                   : QStringLiteral("Single zero"));
+    }
+    QString root = r.pole ? QStringLiteral("p = ") : QStringLiteral("z = ");
+    root += r.re != 0 ? QStringLiteral("-") + Number(std::fabs(r.re)) : QStringLiteral("0");
+    root += (r.pair ? QStringLiteral("\u00b1") + QStringLiteral(" j") : QStringLiteral("+ j")) + Number(r.im);
+    lines << root;
+    if (r.pole && r.pair) {
+      const double w0 = std::hypot(r.re, r.im);  // display unit
+      const double q = w0 / (2 * std::fabs(r.re));
+      const double w0Rad = hz ? w0 * core::kTwoPi : w0;
+      lines << (hz ? QStringLiteral("f0 = ") : QStringLiteral("w0 = ")) +
+                   Text(core::FormatFrequency(w0Rad, state_.frequencyUnit)) + QStringLiteral("   Q =") +
+                   Text(core::FormatFixed(q, 8, 4));
+    }
+    poleZeroInfo_->setText(lines.join(QLatin1Char('\n')));
+    poleZeroInfo_->adjustSize();
+    QPoint at = pixel + QPoint(10, 10);
+    at.setX(std::min(at.x(), plot_->width() - poleZeroInfo_->width() - 2));
+    at.setY(std::min(at.y(), plot_->height() - poleZeroInfo_->height() - 2));
+    poleZeroInfo_->move(at);
+    poleZeroInfo_->show();
+    poleZeroInfo_->raise();
+    return;
+  }
+  const QRect area = plot_->PlotArea();
+  const core::IdealAxes& ax = state_.idealAxes;
+  double value = 0;
+  if (tab == Tab::Step || tab == Tab::Impulse) {
+    value = response::TimeAtPixel(pixel.x(), area.left(), area.width(), ax.timeSpan);
+  } else {
+    value = response::FrequencyAtPixel(pixel.x(), area.left(), area.width(), ax.freqStart, ax.freqStop,
+                                       ax.logarithmic);
+  }
+  if (!ptCalc_->isVisible()) {
+    const QPoint corner = mapToGlobal(QPoint(width() - 20, 60));
+    ptCalc_->move(corner.x() - 300, corner.y());
+  }
+  ptCalc_->PickPoint(PointTab(), value);
+}
+
+QString TfmGraph::PoleZeroText() const {
+  return poleZeroInfo_->isVisible() ? poleZeroInfo_->text() : QString();
+}
+
+void TfmGraph::UpdateReadout(std::optional<QPointF> value) {
+  if (!value) {
+    readout_->setText(QStringLiteral(" "));
+    return;
+  }
+  const Tab tab = CurrentTab();
+  const bool hz = state_.frequencyUnit == FrequencyUnit::Hz;
+  QString x;
+  if (tab == Tab::PoleZero) {
+    readout_->setText(QStringLiteral("Re = %1    Im = %2  (%3)")
+                          .arg(Number(value->x()), Number(value->y()), hz ? QStringLiteral("Hz") : QStringLiteral("rad/s")));
+    return;
+  }
+  if (tab == Tab::Step || tab == Tab::Impulse) {
+    x = QStringLiteral("t = %1 s").arg(Number(value->x() * core::Pow10(state_.idealAxes.timeExponent)));
+  } else {
+    const double f = value->x();
+    x = QStringLiteral("f = ") + Text(core::FormatFrequency(hz ? f * core::kTwoPi : f, state_.frequencyUnit));
+  }
+  QString y;
+  switch (tab) {
+    case Tab::Gain:
+      y = state_.idealGraph.gainInDb ? QStringLiteral("Gain = %1 dB").arg(Number(value->y()))
+                                     : QStringLiteral("Gain = %1 V/V").arg(Number(value->y()));
+      break;
+    case Tab::Phase:
+      y = QStringLiteral("Phase = %1 %2").arg(Number(value->y()), state_.idealGraph.phaseInDegrees ? QStringLiteral("deg") : QStringLiteral("rad"));
+      break;
+    case Tab::Delay:
+      y = QStringLiteral("Delay = %1 s").arg(Number(value->y() * core::Pow10(state_.idealAxes.delayExponent)));
+      break;
+    case Tab::Step:
+      y = QStringLiteral("Step = %1 V").arg(Number(value->y()));
+      break;
+    case Tab::Impulse:
+      y = QStringLiteral("Impulse = %1 V").arg(Number(value->y() * core::Pow10(state_.idealAxes.impulseExponent)));
+      break;
+    case Tab::PoleZero:
+      break;
+  }
+  readout_->setText(x + QStringLiteral("    ") + y + QStringLiteral("    (click for exact values)"));
+}
+
+bool TfmGraph::SaveGraph(const QString& fileName, const QSize& size) {
+  return plot_->SaveImage(fileName, size);
+}
+
+QString TfmGraph::CsvData() const {
+  const Tab tab = CurrentTab();
+  const bool hz = state_.frequencyUnit == FrequencyUnit::Hz;
+  QString xHeader;
+  if (tab == Tab::Step || tab == Tab::Impulse) {
+    xHeader = QStringLiteral("Time (X1e%1 s)").arg(state_.idealAxes.timeExponent);
+  } else if (tab == Tab::PoleZero) {
+    xHeader = hz ? QStringLiteral("Re[s] (Hz)") : QStringLiteral("Re[s] (rad/s)");
+  } else {
+    xHeader = hz ? QStringLiteral("Frequency (Hz)") : QStringLiteral("Frequency (rad/s)");
+  }
+  QString yUnit;
+  switch (tab) {
+    case Tab::Gain:
+      yUnit = state_.idealGraph.gainInDb ? QStringLiteral("dB") : QStringLiteral("V/V");
+      break;
+    case Tab::Phase:
+      yUnit = state_.idealGraph.phaseInDegrees ? QStringLiteral("degrees") : QStringLiteral("radians");
+      break;
+    case Tab::Delay:
+      yUnit = QStringLiteral("X1e%1 s").arg(state_.idealAxes.delayExponent);
+      break;
+    case Tab::Step:
+      yUnit = QStringLiteral("V");
+      break;
+    case Tab::Impulse:
+      yUnit = QStringLiteral("X1e%1 V").arg(state_.idealAxes.impulseExponent);
+      break;
+    case Tab::PoleZero:
+      yUnit = hz ? QStringLiteral("Im, Hz") : QStringLiteral("Im, rad/s");
+      break;
+  }
+  return plot_->CsvText(xHeader, yUnit);
+}
+
+bool TfmGraph::ExportData(const QString& fileName) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  const QByteArray bytes = CsvData().toUtf8();
+  return file.write(bytes) == bytes.size();
+}
+
+QString TfmGraph::SaveGraphDialog() {
+  FileDialogRequest request;
+  request.caption = QStringLiteral("Save graph as");
+  request.folder = main_.DesignsFolder();
+  request.preset = QStringLiteral("graph.png");
+  request.filter = QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg)");
+  request.defaultSuffix = QStringLiteral("png");
+  return main_.Dialogs().SaveFileName(this, request);
+}
+
+QString TfmGraph::ExportDataDialog() {
+  FileDialogRequest request;
+  request.caption = QStringLiteral("Export graph data");
+  request.folder = main_.DesignsFolder();
+  request.preset = QStringLiteral("graph.csv");
+  request.filter = QStringLiteral("CSV table (*.csv)");
+  request.defaultSuffix = QStringLiteral("csv");
+  return main_.Dialogs().SaveFileName(this, request);
+}
+
+}  // namespace tavrin::ui
