@@ -1,0 +1,25 @@
+// What the parts of the graph window share: its texts and numbers.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+
+#include "core/DesignState.h"
+
+namespace tavrin::ui::graph {
+
+inline QString Text(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+// Five significant digits, no blanks: the roots and the read-out.
+inline QString Number(double x) {
+  return QString::number(x, 'g', 5);
+}
+
+inline bool IsNotchType(std::uint8_t type) {
+  return type == core::ptSLPN || type == core::ptSHPN || type == core::ptSN;
+}
+
+}  // namespace tavrin::ui::graph
