@@ -52,9 +52,8 @@ int Count(const SchematicNetlist& n, char first) {
 // The script lists.
 
 // Every circuit of the catalogue must have a script in its list, and every circuit with
-// active compensation one in the compensation list.  Scripts are still being written
-// for most of the catalogue; enable this once the lists are complete.
-TEST(SchematicScripts, DISABLED_EveryCircuitHasAScript) {
+// active compensation one in the compensation list.
+TEST(SchematicScripts, EveryCircuitHasAScript) {
   for (ScriptList list : kScriptLists) {
     const std::vector<std::string> problems =
         CheckScriptList(ScriptListText(list), ExpectedScriptCodes(list), ScriptListName(list));
