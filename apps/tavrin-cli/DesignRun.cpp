@@ -425,6 +425,15 @@ std::unique_ptr<core::DesignState> BuildDesign(const DesignArgs& a, std::vector<
   }
   auto state = CalculateForSlot(a.spec, a.options, *slot, messages, besselRoots);
   if (!state) return nullptr;
+  // As the program starts every stage: a 1 MHz op amp with the characteristics' tolerance,
+  // temperature coefficient and noise (the active part of the gain spread needs them).
+  for (int s = 1; s <= core::kMaxStages; ++s) {
+    core::CircuitRecord& circuit = state->circuits[static_cast<std::size_t>(s)];
+    circuit.OpAmpGbw = 1e6;
+    circuit.OpAmpTolerance = state->characteristics.OpTolerance;
+    circuit.OpAmpTempCoeff = state->characteristics.OpTempCoeff;
+    circuit.Noise = state->characteristics.Noise;
+  }
   state->firstStageCriteria = core::DecodeCriteria("11121314", "11121314");
   state->lastStageCriteria = core::DecodeCriteria("01010101", "01010101");
   core::SetCurrentSlot(*state, *slot);
