@@ -15,6 +15,7 @@
 #include "ui/SchematicSheet.h"
 #include "ui/TfmACrit.h"
 #include "ui/TfmCascade.h"
+#include "ui/TfmCirSel.h"
 #include "ui/TfmDbConv.h"
 #include "ui/TfmMain.h"
 #include "ui/TfmPairs.h"
@@ -56,7 +57,8 @@ QStringList ScreenshotScenes() {
           QStringLiteral("schematics"),
           QStringLiteral("pairing"),
           QStringLiteral("cascading"),
-          QStringLiteral("criteria")} +
+          QStringLiteral("criteria"),
+          QStringLiteral("selection")} +
          GraphScenes();
 }
 
@@ -152,6 +154,12 @@ bool SaveStageScene(TfmMain& main, const QString& scene, const QString& fileName
   TfmCascade& cascade = *main.CascadingWindow();
   SelectRows(cascade, "StageList", {3});
   if (scene == QLatin1String("cascading")) return Save(main, fileName);
+  if (scene == QLatin1String("selection")) {
+    ClickButton(cascade, "NextBtn");
+    // The third circuit of the first stage forces its own gain: the panel shows it in red.
+    main.CircuitSelectionWindow()->ShowCandidate(3);
+    return Save(main, fileName);
+  }
   ClickButton(cascade, "CriteriaBtn");
   auto* criteria = main.findChild<TfmACrit*>();
   return criteria && Save(*criteria, fileName);
@@ -213,7 +221,7 @@ bool SaveSceneScreenshot(TfmMain& main, const QString& scene, const QString& fil
   if (scene == QLatin1String("user-defined")) return SaveUserDefinedScene(main, fileName);
   if (scene == QLatin1String("transfer")) return SaveTransferScene(main, fileName);
   if (scene == QLatin1String("pairing") || scene == QLatin1String("cascading") ||
-      scene == QLatin1String("criteria"))
+      scene == QLatin1String("criteria") || scene == QLatin1String("selection"))
     return SaveStageScene(main, scene, fileName);
   if (scene == QLatin1String("strategy")) {
     main.ShowStrategy(2);

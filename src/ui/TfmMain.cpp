@@ -21,7 +21,7 @@
 
 #include "ui/AboutBox.h"
 #include "ui/AppInfo.h"
-#include "ui/CircuitSelectionPlaceholder.h"
+#include "ui/TfmCirSel.h"
 #include "ui/TfmGraph.h"
 #include "ui/HelpWindow.h"
 #include "ui/Icons.h"
@@ -371,7 +371,7 @@ void TfmMain::BuildPages() {
   pages_->addWidget(pairs_);
   cascade_ = new TfmCascade(*this);
   pages_->addWidget(cascade_);
-  cirSel_ = new CircuitSelectionPlaceholder(*this);
+  cirSel_ = new TfmCirSel(*this);
   pages_->addWidget(cirSel_);
   connect(this, &TfmMain::pairingModeChanged, this, &TfmMain::PairingModeSwitched);
   connect(this, &TfmMain::cascadingModeChanged, this, &TfmMain::CascadingModeSwitched);

@@ -29,7 +29,7 @@ namespace tavrin::ui {
 
 class AboutBox;
 class TfmGraph;
-class CircuitSelectionPlaceholder;
+class TfmCirSel;
 class HelpWindow;
 class TfmACrit;
 class TfmCascade;
@@ -96,7 +96,7 @@ class TfmMain : public QMainWindow {
   // from the design.
   TfmPairs* PairingWindow() const { return pairs_; }
   TfmCascade* CascadingWindow() const { return cascade_; }
-  CircuitSelectionPlaceholder* CircuitSelectionWindow() const { return cirSel_; }
+  TfmCirSel* CircuitSelectionWindow() const { return cirSel_; }
   void ShowPairing();
   void ShowCascading();
   void ShowCircuitSelection();
@@ -249,7 +249,7 @@ class TfmMain : public QMainWindow {
   TfmTransfer* transfer_ = nullptr;
   TfmPairs* pairs_ = nullptr;
   TfmCascade* cascade_ = nullptr;
-  CircuitSelectionPlaceholder* cirSel_ = nullptr;
+  TfmCirSel* cirSel_ = nullptr;
   HelpWindow* help_ = nullptr;
   std::unique_ptr<MessagePresenter> presenter_;
   std::unique_ptr<FileDialogs> fileDialogs_;

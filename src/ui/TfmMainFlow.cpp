@@ -5,7 +5,7 @@
 
 #include "stages/Cascading.h"
 #include "stages/Workflow.h"
-#include "ui/CircuitSelectionPlaceholder.h"
+#include "ui/TfmCirSel.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TfmACrit.h"
 #include "ui/TfmCascade.h"
@@ -90,7 +90,7 @@ void TfmMain::ShowCascading() {
 
 void TfmMain::ShowCircuitSelection() {
   pages_->setCurrentWidget(cirSel_);
-  cirSel_->Refresh();
+  cirSel_->Open();
   SetCopyTargetHidden(false);
   UpdateCommandStates();
 }

@@ -2,7 +2,7 @@
 // guidance pages and the tools.
 #include <QStackedWidget>
 
-#include "ui/CircuitSelectionPlaceholder.h"
+#include "ui/TfmCirSel.h"
 #include "ui/TfmGraph.h"
 #include "ui/HelpWindow.h"
 #include "ui/TfmCascade.h"

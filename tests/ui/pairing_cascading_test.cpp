@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
@@ -17,7 +18,7 @@
 #include "approx/SlotRoots.h"
 #include "core/Settings.h"
 #include "stages/Pairing.h"
-#include "ui/CircuitSelectionPlaceholder.h"
+#include "ui/TfmCirSel.h"
 #include "ui/TfmACrit.h"
 #include "ui/TfmCascade.h"
 #include "ui/TfmPairs.h"
@@ -625,7 +626,9 @@ void PairingCascadingTest::backWalksTheStepsInReverse() {
   Click(*w.PairingWindow(), "NextBtn");
   Click(*w.CascadingWindow(), "NextBtn");
   QCOMPARE(w.Pages()->currentWidget(), w.CircuitSelectionWindow());
-  QVERIFY(Find<QLabel>(*w.CircuitSelectionWindow(), "Summary")->text().contains(QStringLiteral("SLPN")));
+  auto* stageTabs = Find<QTabBar>(*w.CircuitSelectionWindow(), "StageTabs");
+  QCOMPARE(stageTabs->count(), int(w.State().stageCount));
+  QCOMPARE(stageTabs->tabText(stageTabs->count() - 1), QStringLiteral("Stage %1").arg(w.State().stageCount));
 
   Click(*w.CircuitSelectionWindow(), "BackBtn");
   QCOMPARE(w.Pages()->currentWidget(), w.CascadingWindow());

@@ -14,7 +14,7 @@
 #include "core/MathHelpers.h"
 #include "core/NumberFormat.h"
 #include "stages/UserDefined.h"
-#include "ui/CircuitSelectionPlaceholder.h"
+#include "ui/TfmCirSel.h"
 #include "ui/TfmBlocks.h"
 #include "ui/TfmGraph.h"
 #include "ui/TfmTransfer.h"
