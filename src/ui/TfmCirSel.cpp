@@ -18,6 +18,7 @@
 #include "circuits/Schematic.h"
 #include "circuits/SchematicScripts.h"
 #include "core/NumberFormat.h"
+#include "ui/FileDialogs.h"
 #include "ui/SchematicPainter.h"
 #include "ui/TfmMain.h"
 
@@ -308,6 +309,9 @@ TfmCirSel::TfmCirSel(TfmMain& main, QWidget* parent) : QWidget(parent), main_(ma
   components->setObjectName(QStringLiteral("ComponentsBtn"));
   components->setToolTip(QString::fromLatin1(kComponentsTip));
   components->setEnabled(false);
+  auto* save = new QPushButton(QStringLiteral("Save schematic..."));
+  save->setObjectName(QStringLiteral("SaveSchematicBtn"));
+  save->setToolTip(QStringLiteral("Save the schematic shown as a PNG picture or an SVG drawing"));
   auto* strategy = new QPushButton(QStringLiteral("Strategy"));
   strategy->setObjectName(QStringLiteral("StrategyBtn"));
   auto* help = new QPushButton(QStringLiteral("Help"));
@@ -321,6 +325,7 @@ TfmCirSel::TfmCirSel(TfmMain& main, QWidget* parent) : QWidget(parent), main_(ma
   for (QPushButton* b : {select_, components, strategy, help, back, next_, close}) b->setMinimumWidth(92);
   buttons->addWidget(select_);
   buttons->addWidget(components);
+  buttons->addWidget(save);
   buttons->addStretch(1);
   buttons->addWidget(strategy);
   buttons->addWidget(help);
@@ -332,6 +337,17 @@ TfmCirSel::TfmCirSel(TfmMain& main, QWidget* parent) : QWidget(parent), main_(ma
 
   connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
     if (index >= 0 && index + 1 != stage_) ShowStage(index + 1);
+  });
+  connect(save, &QPushButton::clicked, this, [this] {
+    FileDialogRequest request;
+    request.caption = QStringLiteral("Save schematic as");
+    request.folder = main_.DesignsFolder();
+    request.preset = QString::fromStdString(circuits::CircuitKey(TypeOf(main_.State(), stage_), candidate_)) +
+                     QStringLiteral(".svg");
+    request.filter = QStringLiteral("SVG drawing (*.svg);;PNG picture (*.png)");
+    request.defaultSuffix = QStringLiteral("svg");
+    const QString file = main_.Dialogs().SaveFileName(this, request);
+    if (!file.isEmpty()) SaveSchematic(file);
   });
   connect(first_, &QPushButton::clicked, this, [this] { ShowCandidate(1); });
   connect(previous_, &QPushButton::clicked, this, [this] { ShowCandidate(candidate_ - 1); });
@@ -417,6 +433,15 @@ void TfmCirSel::ShowStage(int stage) {
   // with the first circuit of its type.
   candidate_ = std::max(1, static_cast<int>(s.circuits[At(stage_)].CircuitNumber));
   ShowPanel();
+}
+
+bool TfmCirSel::SaveSchematic(const QString& fileName) const {
+  const std::string_view script = circuits::ScriptFor(TypeOf(main_.State(), stage_), candidate_, false);
+  if (script.empty()) return false;
+  const circuits::SchematicDrawing drawing = circuits::ParseSchematic(script);
+  if (fileName.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+    return SaveSchematicPng(drawing, nullptr, fileName);
+  return SaveSchematicSvg(drawing, nullptr, fileName);
 }
 
 void TfmCirSel::ShowCandidate(int n) {

@@ -40,6 +40,9 @@ class TfmCirSel : public QWidget {
   void ShowCandidate(int n);
   // The text of candidate n's bar: its total spread in dB, "Excluded" or "N/A".
   QString BarText(int n) const;
+  // "Save schematic...": the shown candidate's drawing as a PNG picture or an SVG drawing
+  // (by the suffix); false when it has none or the file cannot be written.
+  bool SaveSchematic(const QString& fileName) const;
 
  private:
   void RebuildTabs();

@@ -80,6 +80,7 @@ class CircuitSelectionTest : public QObject {
   void failedCandidateShowsFailureAndStaysSelectable();
   void panelShowsWhatTheCommandLinePrints();
   void unitChangeRedrawsTheStageLine();
+  void schematicIsSavedAsSvgAndPng();
 
  private:
   TfmMain& Main() { return *f_->main; }
@@ -250,11 +251,9 @@ void CircuitSelectionTest::panelShowsWhatTheCommandLinePrints() {
   DesignUpToSelection();
   TfmCirSel& win = Window();
   const tavrin::core::DesignState& s = Main().State();
-  // The command line's stage records carry an op-amp tolerance of 0, so its active parts are
-  // all zero; the window's carry the tolerance of the settings.  The passive parts are what
-  // both compute from the same inputs.
-  Find<QCheckBox>(win, "ShowActiveChk")->click();
-  QVERIFY(!s.ratingShowActive);
+  // Both parts of the bars shown: the op amps of the command line's stages carry the same
+  // tolerance as the window's.
+  QVERIFY(s.ratingShowPassive && s.ratingShowActive);
   for (int k = 1; k <= 3; ++k) {
     const QJsonObject cli = CliRating(k);
     QVERIFY2(!cli.isEmpty(), "the command line gave no ratings");
@@ -302,8 +301,8 @@ void CircuitSelectionTest::panelShowsWhatTheCommandLinePrints() {
       const bool spreadWarning = c.value(QStringLiteral("resistorSpread")).toInt() > 1000 ||
                                  c.value(QStringLiteral("capacitorSpread")).toInt() > 1000;
       QCOMPARE(Find<QLabel>(win, "WarningBox")->isVisible(), spreadWarning);
-      // The bars show the passive part alone here (see above), to two decimals.
-      const double cliSpread = c.value(QStringLiteral("passiveSpread")).toDouble();
+      // The bar gives the total spread, to two decimals.
+      const double cliSpread = c.value(QStringLiteral("totalSpread")).toDouble();
       QVERIFY2(std::abs(win.BarText(n).chopped(3).toDouble() - cliSpread) <= 0.0051,
                qPrintable(where + win.BarText(n)));
     }
@@ -329,6 +328,27 @@ void CircuitSelectionTest::unitChangeRedrawsTheStageLine() {
   win.ShowStage(1);
   QVERIFY2(Label(win, "StageLine").startsWith(QStringLiteral("wc=")), qPrintable(Label(win, "StageLine")));
   QCOMPARE(Label(win, "MinGbw"), QStringLiteral("N/A"));
+}
+
+void CircuitSelectionTest::schematicIsSavedAsSvgAndPng() {
+  DesignUpToSelection();
+  TfmCirSel& win = Window();
+  win.ShowStage(2);
+  win.ShowCandidate(3);
+  QTemporaryDir dir;
+  const QString svg = dir.filePath(QStringLiteral("SLPN03.svg"));
+  f_->dialogs->answers << svg;
+  uitest::Click(win, QStringLiteral("SaveSchematicBtn"));
+  QCOMPARE(f_->dialogs->saveRequests.size(), 1);
+  QCOMPARE(f_->dialogs->saveRequests.front().preset, QStringLiteral("SLPN03.svg"));
+  QFile file(svg);
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const QByteArray text = file.readAll();
+  QVERIFY(text.contains("<svg"));
+  QVERIFY(text.contains("R6"));  // the labels are text in the drawing
+  const QString png = dir.filePath(QStringLiteral("s.png"));
+  QVERIFY(win.SaveSchematic(png));
+  QVERIFY(!QImage(png).isNull());
 }
 
 QTEST_MAIN(CircuitSelectionTest)
