@@ -309,7 +309,7 @@ TfmCirSel::TfmCirSel(TfmMain& main, QWidget* parent) : QWidget(parent), main_(ma
   components->setObjectName(QStringLiteral("ComponentsBtn"));
   components->setToolTip(QString::fromLatin1(kComponentsTip));
   components->setEnabled(false);
-  auto* save = new QPushButton(QStringLiteral("Save schematic..."));
+  auto* save = new QPushButton(QStringLiteral("Save..."));
   save->setObjectName(QStringLiteral("SaveSchematicBtn"));
   save->setToolTip(QStringLiteral("Save the schematic shown as a PNG picture or an SVG drawing"));
   auto* strategy = new QPushButton(QStringLiteral("Strategy"));
@@ -322,7 +322,7 @@ TfmCirSel::TfmCirSel(TfmMain& main, QWidget* parent) : QWidget(parent), main_(ma
   next_->setObjectName(QStringLiteral("NextBtn"));
   auto* close = new QPushButton(QStringLiteral("&Close"));
   close->setObjectName(QStringLiteral("CloseBtn"));
-  for (QPushButton* b : {select_, components, strategy, help, back, next_, close}) b->setMinimumWidth(92);
+  for (QPushButton* b : {select_, components, strategy, help, back, next_, close}) b->setMinimumWidth(80);
   buttons->addWidget(select_);
   buttons->addWidget(components);
   buttons->addWidget(save);
