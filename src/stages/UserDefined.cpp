@@ -339,12 +339,16 @@ void PrepareUserGraphs(DesignState& state) {
   state.idealAxes.freqStop = range.stop;
   state.idealAxes.logarithmic = true;
   response::ComputeFrequencyGrid(state);
-  for (int i = 0; i <= state.gridN; ++i) {
+  ComputeUserGainCurve(state, 0, state.gridN);
+}
+
+void ComputeUserGainCurve(DesignState& state, int first, int last) {
+  for (int i = first; i <= last; ++i) {
     core::CurveRecord& c = response::CurveAt(state, kSlot, i);
     c.gainVv = ComputeUserGain(state, 1, state.stageCount, state.frequencyGrid[At(i)].rad);
     c.gainDb = UserGainDb(c.gainVv);
   }
-  if (!state.idealAxes.rangeLocked) response::RangeGainAxes(state, kSlot, 0, state.gridN);
+  if (first != last && !state.idealAxes.rangeLocked) response::RangeGainAxes(state, kSlot, first, last);
 }
 
 bool CommitUserDesign(DesignState& state) {

@@ -64,6 +64,9 @@ SectionPreview PreviewOf(const SectionEntry& entry, core::FrequencyUnit unit);
 // Gain (V/V) at w rad/s of sections first..last.
 double ComputeUserGain(const core::DesignState& state, int first, int last, double w);
 double UserGainDb(double vv);  // never below -200 dB
+// The gain of all sections over grid points first..last into the curve records of
+// approximation 0; a run over more than one point widens the gain axis unless it is locked.
+void ComputeUserGainCurve(core::DesignState& state, int first, int last);
 
 // Default frequency range of the graphs in the current unit (start rounded to its leading digit).
 struct UserFrequencyRange {

@@ -386,22 +386,13 @@ void TfmGraph::ResetTabLimits() {
   ax.impulseExponent = 0;
 }
 
-void TfmGraph::ComputeUserDefinedGain(core::DesignState& state, int first, int last) {
-  for (int i = first; i <= last; ++i) {
-    core::CurveRecord& c = response::CurveAt(state, 0, i);
-    c.gainVv = stages::ComputeUserGain(state, 1, state.stageCount, state.frequencyGrid[static_cast<std::size_t>(i)].rad);
-    c.gainDb = stages::UserGainDb(c.gainVv);
-  }
-  if (first != last && !state.idealAxes.rangeLocked) response::RangeGainAxes(state, 0, first, last);
-}
-
 void TfmGraph::EvaluateGainOnly() {
   const int n = state_.gridN;
   for (int slot = 0; slot <= state_.lastSlot && slot < core::kSlotCount; ++slot) {
     if (!Available(slot)) continue;
     core::SetCurrentSlot(state_, slot);
     if (IsUserDefined()) {
-      ComputeUserDefinedGain(state_, 0, n);
+      stages::ComputeUserGainCurve(state_, 0, n);
       response::MarkTransmissionZeros(state_);
     } else {
       response::ComputeIdealGain(state_, 0, n);

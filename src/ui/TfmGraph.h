@@ -81,9 +81,6 @@ class TfmGraph : public QWidget {
   bool IsUserDefined() const;
   bool Available(int slot) const;
 
-  // Evaluates the gain of a user-defined filter over grid points first..last of slot 0.
-  static void ComputeUserDefinedGain(core::DesignState& state, int first, int last);
-
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;

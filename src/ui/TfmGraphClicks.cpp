@@ -7,6 +7,7 @@
 #include "core/MathHelpers.h"
 #include "core/NumberFormat.h"
 #include "response/PointCalculator.h"
+#include "stages/UserDefined.h"
 #include "ui/FileDialogs.h"
 #include "ui/ResponsePlot.h"
 #include "ui/TfmGraph.h"
@@ -43,7 +44,7 @@ response::PointOptions TfmGraph::PointOptionsNow() const {
   o.viewAll = state_.idealGraph.viewAll;
   o.gainInDb = state_.idealGraph.gainInDb;
   o.phaseInDegrees = state_.idealGraph.phaseInDegrees;
-  if (IsUserDefined()) o.userDefinedGain = [](core::DesignState& s) { ComputeUserDefinedGain(s, 0, 0); };
+  if (IsUserDefined()) o.userDefinedGain = [](core::DesignState& s) { stages::ComputeUserGainCurve(s, 0, 0); };
   return o;
 }
 

@@ -2,10 +2,7 @@
 #pragma once
 
 #include <QString>
-#include <cstdint>
 #include <string>
-
-#include "core/DesignState.h"
 
 namespace tavrin::ui::graph {
 
@@ -16,10 +13,6 @@ inline QString Text(const std::string& s) {
 // Five significant digits, no blanks: the roots and the read-out.
 inline QString Number(double x) {
   return QString::number(x, 'g', 5);
-}
-
-inline bool IsNotchType(std::uint8_t type) {
-  return type == core::ptSLPN || type == core::ptSHPN || type == core::ptSN;
 }
 
 }  // namespace tavrin::ui::graph

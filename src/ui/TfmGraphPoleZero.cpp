@@ -6,6 +6,7 @@
 
 #include "core/MathHelpers.h"
 #include "core/NumberFormat.h"
+#include "core/RecordParts.h"
 #include "ui/ResponsePlot.h"
 #include "ui/TfmGraph.h"
 #include "ui/TfmGraphParts.h"
@@ -13,7 +14,7 @@
 namespace tavrin::ui {
 
 using core::FrequencyUnit;
-using graph::IsNotchType;
+using core::IsNotchType;
 
 // The roots of one approximation (or of the user-defined filter's sections) in the display
 // unit: poles with their real part negative, zero pairs once with their multiplicity.
